@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fs/Figure.h"
+#include "fs/Problem.h"
+#include "util/Result.h"
+
+namespace trelmark::fs {
+
+class Drive;
+class FileCollection;
+class FolderCollection;
+
+// A directory as the component sees it.
+// The first question that needs the tree below it (Size, SubFolders, Files) walks that tree once; every later
+// question about it, and about any folder inside it, is answered from that walk while this object or one
+// derived from it lives. Thread: the thread that owns the component. Errors: as values.
+class Folder {
+public:
+    virtual ~Folder() = default;
+
+    // The full path, raw bytes.
+    [[nodiscard]] virtual std::string Path() const = 0;
+    // The last path component, raw bytes; empty for the root.
+    [[nodiscard]] virtual std::string Name() const = 0;
+    [[nodiscard]] virtual util::Result<std::unique_ptr<fs::Drive>> Drive() const = 0;
+    // The apparent size of every file below, at any depth.
+    [[nodiscard]] virtual util::Result<Figure> Size() = 0;
+    [[nodiscard]] virtual util::Result<std::unique_ptr<FolderCollection>> SubFolders() = 0;
+    [[nodiscard]] virtual util::Result<std::unique_ptr<FileCollection>> Files() = 0;
+
+    // The directories below that could not be read completely, at most `limit` of them.
+    [[nodiscard]] virtual std::vector<Problem> problems(std::size_t limit) const {
+        static_cast<void>(limit);
+        return {};
+    }
+};
+
+}  // namespace trelmark::fs

@@ -1,0 +1,238 @@
+#include "support/TempTree.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "util/UniqueFd.h"
+
+namespace trelmark::test {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what) {
+    throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+// Opens the directory of a relative path (created as needed) and returns it with the last component.
+std::pair<util::UniqueFd, std::string> openParent(const std::string& root, std::string_view relative) {
+    util::UniqueFd dir(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir) {
+        fail("open " + root);
+    }
+    std::string_view rest = relative;
+    while (true) {
+        const auto slash = rest.find('/');
+        if (slash == std::string_view::npos) {
+            return {std::move(dir), std::string(rest)};
+        }
+        const std::string component(rest.substr(0, slash));
+        rest.remove_prefix(slash + 1);
+        if (component.empty()) {
+            continue;
+        }
+        if (::mkdirat(dir.get(), component.c_str(), 0755) != 0 && errno != EEXIST) {
+            fail("mkdir " + component);
+        }
+        util::UniqueFd next(::openat(dir.get(), component.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!next) {
+            fail("open " + component);
+        }
+        dir = std::move(next);
+    }
+}
+
+// Empties the directory open at `dir` without recursion on the native stack.
+void removeContents(int rootFd) {
+    struct Level {
+        util::UniqueFd fd;
+        std::string nameInParent;
+    };
+    std::vector<Level> stack;
+    stack.push_back({util::UniqueFd(::dup(rootFd)), {}});
+    while (!stack.empty()) {
+        Level& top = stack.back();
+        ::fchmod(top.fd.get(), 0700);
+        util::UniqueFd scan(::dup(top.fd.get()));
+        DIR* stream = ::fdopendir(scan.release());
+        if (stream == nullptr) {
+            fail("fdopendir");
+        }
+        ::rewinddir(stream);
+        std::string descend;
+        while (const dirent* entry = ::readdir(stream)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            if (::unlinkat(top.fd.get(), name.c_str(), 0) == 0) {
+                continue;
+            }
+            if (errno == EISDIR || errno == EPERM) {
+                if (::unlinkat(top.fd.get(), name.c_str(), AT_REMOVEDIR) == 0) {
+                    continue;
+                }
+                // Not empty, or a mount point: go down, or give up on what cannot be removed.
+                if (errno == ENOTEMPTY || errno == EEXIST || errno == EACCES) {
+                    descend = name;
+                    break;
+                }
+            }
+        }
+        ::closedir(stream);
+        if (!descend.empty()) {
+            ::fchmodat(top.fd.get(), descend.c_str(), 0700, 0);
+            util::UniqueFd child(
+                ::openat(top.fd.get(), descend.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!child) {
+                fail("open " + descend);
+            }
+            stack.push_back({std::move(child), descend});
+            continue;
+        }
+        const std::string done = std::move(top.nameInParent);
+        stack.pop_back();
+        if (!stack.empty() && ::unlinkat(stack.back().fd.get(), done.c_str(), AT_REMOVEDIR) != 0) {
+            fail("rmdir " + done);
+        }
+    }
+}
+
+}  // namespace
+
+TempTree::TempTree() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/trelmark-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        fail("mkdtemp");
+    }
+    m_root = pattern;
+}
+
+TempTree::~TempTree() {
+    try {
+        removeAll(m_root);
+        ::rmdir(m_root.c_str());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "TempTree: %s\n", error.what());
+    }
+}
+
+std::string TempTree::operator/(std::string_view relative) const {
+    return m_root + "/" + std::string(relative);
+}
+
+void TempTree::mkdir(std::string_view relative) const {
+    auto [dir, name] = openParent(m_root, std::string(relative) + "/");
+    static_cast<void>(name);
+}
+
+void TempTree::write(std::string_view relative, std::string_view content) const {
+    auto [dir, name] = openParent(m_root, relative);
+    util::UniqueFd file(::openat(dir.get(), name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!file) {
+        fail("create " + name);
+    }
+    if (!content.empty() &&
+        ::write(file.get(), content.data(), content.size()) != static_cast<ssize_t>(content.size())) {
+        fail("write " + name);
+    }
+}
+
+void TempTree::sparse(std::string_view relative, std::uint64_t size) const {
+    auto [dir, name] = openParent(m_root, relative);
+    util::UniqueFd file(::openat(dir.get(), name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!file || ::ftruncate(file.get(), static_cast<off_t>(size)) != 0) {
+        fail("sparse " + name);
+    }
+}
+
+void TempTree::symlink(std::string_view target, std::string_view relative) const {
+    auto [dir, name] = openParent(m_root, relative);
+    if (::symlinkat(std::string(target).c_str(), dir.get(), name.c_str()) != 0) {
+        fail("symlink " + name);
+    }
+}
+
+void TempTree::fifo(std::string_view relative) const {
+    auto [dir, name] = openParent(m_root, relative);
+    if (::mkfifoat(dir.get(), name.c_str(), 0644) != 0) {
+        fail("mkfifo " + name);
+    }
+}
+
+void TempTree::hardlink(std::string_view existing, std::string_view relative) const {
+    auto [dir, name] = openParent(m_root, relative);
+    if (::linkat(AT_FDCWD, (*this / existing).c_str(), dir.get(), name.c_str(), 0) != 0) {
+        fail("link " + name);
+    }
+}
+
+void TempTree::chmod(std::string_view relative, unsigned mode) const {
+    if (::fchmodat(AT_FDCWD, (*this / relative).c_str(), mode, 0) != 0) {
+        fail("chmod " + std::string(relative));
+    }
+}
+
+void TempTree::chain(std::string_view relative, std::string_view name, int depth) const {
+    auto [dir, last] = openParent(m_root, std::string(relative) + "/");
+    static_cast<void>(last);
+    const std::string component(name);
+    for (int level = 0; level < depth; ++level) {
+        if (::mkdirat(dir.get(), component.c_str(), 0755) != 0) {
+            fail("mkdir chain");
+        }
+        util::UniqueFd next(::openat(dir.get(), component.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!next) {
+            fail("open chain");
+        }
+        dir = std::move(next);
+    }
+}
+
+void TempTree::removeAll(const std::string& path) {
+    util::UniqueFd root(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!root) {
+        if (errno == ENOENT) {
+            return;
+        }
+        fail("open " + path);
+    }
+    removeContents(root.get());
+}
+
+FindTruth findTruth(const std::string& directory) {
+    FindTruth truth;
+    const auto run = [&](const std::string& test, auto&& onLine) {
+        const std::string command = "find '" + directory + "' -mindepth 1 -xdev " + test + " 2>/dev/null";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            fail("popen find");
+        }
+        char* line = nullptr;
+        size_t capacity = 0;
+        while (::getdelim(&line, &capacity, '\0', pipe) > 0) {
+            onLine(line);
+        }
+        std::free(line);
+        ::pclose(pipe);
+    };
+    run("! -type d -printf '%s\\0'", [&](const char* size) {
+        truth.bytes += std::strtoull(size, nullptr, 10);
+        ++truth.files;
+    });
+    run("-type d -printf x\\\\0", [&](const char*) { ++truth.directories; });
+    return truth;
+}
+
+}  // namespace trelmark::test

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace trelmark::test {
+
+// A fresh directory under $TMPDIR (or /tmp) for one test, removed with everything in it when the fixture
+// goes, however deep or unreadable its contents became. Paths given to the helpers are relative to it and
+// may hold any bytes; parent directories are created as needed.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    [[nodiscard]] const std::string& path() const noexcept { return m_root; }
+    // The absolute path of a relative one.
+    [[nodiscard]] std::string operator/(std::string_view relative) const;
+
+    void mkdir(std::string_view relative) const;
+    void write(std::string_view relative, std::string_view content = {}) const;
+    // A file of `size` bytes that takes (almost) no room on disk.
+    void sparse(std::string_view relative, std::uint64_t size) const;
+    void symlink(std::string_view target, std::string_view relative) const;
+    void fifo(std::string_view relative) const;
+    void hardlink(std::string_view existing, std::string_view relative) const;
+    void chmod(std::string_view relative, unsigned mode) const;
+    // A chain of `depth` directories named `name` below `relative`; returns its relative path only when it
+    // stays short enough to be useful (the chain itself is made with descriptors, so any depth works).
+    void chain(std::string_view relative, std::string_view name, int depth) const;
+
+    // Removes everything below the given directory (absolute path), unreadable and deep trees included.
+    static void removeAll(const std::string& path);
+
+private:
+    std::string m_root;
+};
+
+// What `find DIR -mindepth 1 -xdev` says about a tree: the ground truth the component is checked against.
+struct FindTruth {
+    std::uint64_t bytes = 0;        // sum of %s over ! -type d
+    std::uint64_t files = 0;        // ! -type d
+    std::uint64_t directories = 0;  // -type d
+};
+[[nodiscard]] FindTruth findTruth(const std::string& directory);
+
+}  // namespace trelmark::test
