@@ -13,9 +13,10 @@ struct RawName {
     friend bool operator==(const RawName&, const RawName&) = default;
 };
 
-// A share, 0.123456 for 12.35 %.
+// A share, 0.123456 for 12.35 %. Not complete when either of the figures behind it was not.
 struct Share {
     double value = 0.0;
+    bool complete = true;
     friend bool operator==(const Share&, const Share&) = default;
 };
 

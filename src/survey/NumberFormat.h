@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fs/Figure.h"
+#include "survey/Cell.h"
+
+namespace trelmark::survey {
+
+// The two number formats of every figure the program shows, the share rule, and the cells built from them.
+// Free functions without state; any thread; they never fail. The grouping character is always "," and the
+// decimal point always ".", whatever the locale: the figures read the same on every machine and in every
+// log that quotes them.
+
+// "##,#0": digits grouped by three with ",", at least one digit. 1000000 gives "1,000,000", 0 gives "0".
+[[nodiscard]] std::string formatCount(std::uint64_t count);
+
+// "##,#0.#0 %": the share times 100, rounded to two decimal places, integer digits grouped, then " %".
+// 0.123456 gives "12.35 %". Two decimal places always, also when both are zero: 0 gives "0.00 %", 1 gives
+// "100.00 %", 0.99999 gives "100.00 %". A negative or non-finite share (which shareOf never makes) gives
+// "0.00 %".
+[[nodiscard]] std::string formatShare(double share);
+
+// part / whole in double precision; 0 when whole is 0, so no division by zero can happen.
+[[nodiscard]] double shareOf(std::uint64_t part, std::uint64_t whole) noexcept;
+
+// The suffix of a figure that is only a lower bound: part of the tree could not be read, or the run was
+// stopped before the figure was reached. A share computed from such a figure carries it too.
+inline constexpr std::string_view kIncompleteMark = "+";
+
+// A byte or entry count in the count format, "1,234+" when incomplete.
+[[nodiscard]] Cell countCell(fs::Figure figure);
+// The share of `part` in `whole` in the share format; incomplete when either figure is.
+[[nodiscard]] Cell shareCell(fs::Figure part, fs::Figure whole);
+// A name as raw bytes, shown with the bytes that are not UTF-8 escaped.
+[[nodiscard]] Cell nameCell(std::string_view raw);
+// A fixed text of the program's own ("ALL FILES", ".").
+[[nodiscard]] Cell textCell(std::string_view text);
+
+}  // namespace trelmark::survey
