@@ -1,0 +1,112 @@
+#include "survey/FolderTally.h"
+
+#include <utility>
+#include <vector>
+
+#include "fs/FileCollection.h"
+#include "fs/FolderCollection.h"
+
+namespace trelmark::survey {
+
+namespace {
+
+// One folder of the walk whose sub-folders are still being visited.
+struct Level {
+    std::unique_ptr<fs::Folder> folder;
+    std::unique_ptr<fs::FolderCollection> subFolders;
+};
+
+}  // namespace
+
+FolderTally::FolderTally(ProgramState& state, std::function<void()> yield)
+    : m_state(state), m_yield(std::move(yield)) {}
+
+fs::FileSystem* FolderTally::component() {
+    if (m_state.fsoSystem == nullptr) {
+        m_lastError = std::make_error_code(std::errc::no_such_device);
+    }
+    return m_state.fsoSystem.get();
+}
+
+bool FolderTally::GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive) {
+    fs::FileSystem* const system = component();
+    if (system == nullptr) {
+        return false;
+    }
+    auto found = system->GetDrive(spec);
+    if (!found || found.value() == nullptr) {
+        m_lastError = found ? std::make_error_code(std::errc::no_such_device) : found.error();
+        return false;
+    }
+    drive = std::move(found).value();
+    return true;
+}
+
+bool FolderTally::GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder) {
+    fs::FileSystem* const system = component();
+    if (system == nullptr) {
+        return false;
+    }
+    auto found = system->GetFolder(path);
+    if (!found || found.value() == nullptr) {
+        m_lastError = found ? std::make_error_code(std::errc::no_such_file_or_directory) : found.error();
+        return false;
+    }
+    folder = std::move(found).value();
+    return true;
+}
+
+bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, std::uint64_t& folders) {
+    std::unique_ptr<fs::Folder> start;
+    if (!GetFolderObject(path, start)) {
+        return false;
+    }
+    // Adds one folder's own figures and, when it has sub-folders, puts it on the stack to visit them.
+    std::vector<Level> stack;
+    const auto enter = [&](std::unique_ptr<fs::Folder> folder) {
+        auto ownFiles = folder->Files();
+        auto fileCount = ownFiles ? ownFiles.value()->Count() : util::Result<std::uint64_t>(ownFiles.error());
+        if (!fileCount) {
+            m_lastError = fileCount.error();
+            return false;
+        }
+        files += fileCount.value();
+        auto subFolders = folder->SubFolders();
+        auto folderCount =
+            subFolders ? subFolders.value()->Count() : util::Result<std::uint64_t>(subFolders.error());
+        if (!folderCount) {
+            m_lastError = folderCount.error();
+            return false;
+        }
+        folders += folderCount.value();
+        if (folderCount.value() > 0) {
+            stack.push_back({std::move(folder), std::move(subFolders).value()});
+        }
+        return true;
+    };
+    if (!enter(std::move(start))) {
+        return false;
+    }
+    while (!stack.empty()) {
+        auto next = stack.back().subFolders->next();
+        if (!next) {
+            m_lastError = next.error();
+            return false;
+        }
+        if (next.value() == nullptr) {
+            stack.pop_back();
+            continue;
+        }
+        m_yield();
+        if (m_state.flagCancel) {
+            m_lastError = std::make_error_code(std::errc::operation_canceled);
+            return false;
+        }
+        if (!enter(std::move(next).value())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace trelmark::survey

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <system_error>
+
+#include "fs/Drive.h"
+#include "fs/Folder.h"
+#include "survey/ProgramState.h"
+
+namespace trelmark::survey {
+
+// The lookups and the tally through which the survey reaches the file-system component: drive and folder
+// lookups that answer with a boolean instead of an error, and the count of the files and folders below a
+// folder, which yields to the front end and honours the stop flag as it goes.
+//
+// Owns nothing but the yield callable; reads `fsoSystem` and `flagCancel` of the program state it was given,
+// which must outlive it. Thread: the front end's one thread. Errors: every failure of the component becomes a
+// false result; lastError() tells what it was, for front ends that explain it.
+class FolderTally {
+public:
+    FolderTally(ProgramState& state, std::function<void()> yield);
+
+    // True and the drive in `drive`; false, with `drive` unchanged, when the component cannot find it.
+    [[nodiscard]] bool GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive);
+    // True and the folder in `folder`; false, with `folder` unchanged, when the component cannot find it.
+    [[nodiscard]] bool GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder);
+
+    // Adds the files and the folders below `path`, at any depth and the folder itself not counted, to the
+    // two counters, each folder's own figures before those of its sub-folders. Yields, then checks the stop
+    // flag, before entering each sub-folder. False on the first error or stop: the counters then hold what
+    // had been added so far. The path is looked up once; the walk goes down through the folder objects, on
+    // a stack of its own, so any depth is fine.
+    [[nodiscard]] bool CountFolderTree(std::string_view path, std::uint64_t& files, std::uint64_t& folders);
+
+    // The error behind the last false result; operation_canceled for a stop.
+    [[nodiscard]] std::error_code lastError() const noexcept { return m_lastError; }
+
+private:
+    [[nodiscard]] fs::FileSystem* component();
+
+    ProgramState& m_state;
+    std::function<void()> m_yield;
+    std::error_code m_lastError;
+};
+
+}  // namespace trelmark::survey
