@@ -3,7 +3,9 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
+#include "fs/Problem.h"
 #include "fs/WalkProgress.h"
 #include "survey/Cell.h"
 
@@ -52,6 +54,9 @@ public:
     virtual void lookupFailed(LookupStep step, std::string_view path, std::error_code error) {
         static_cast<void>(step), static_cast<void>(path), static_cast<void>(error);
     }
+    // The directories below the surveyed folder that could not be read completely, at the end of a run that
+    // found its folder; only when the engine was asked for them (SurveyOptions::problemLimit).
+    virtual void surveyProblems(const std::vector<fs::Problem>& problems) { static_cast<void>(problems); }
 };
 
 }  // namespace trelmark::survey

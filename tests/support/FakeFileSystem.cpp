@@ -1,6 +1,7 @@
 #include "support/FakeFileSystem.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 #include <stdexcept>
 
@@ -60,7 +61,7 @@ public:
         if (m_next >= m_node->children.size()) {
             return std::unique_ptr<fs::Folder>();
         }
-        return m_system.makeFolder(m_node->children[m_next++].get(), m_walk);
+        return m_system.makeFolder(m_node->children[m_next++].get(), m_walk, {});
     }
 
 private:
@@ -137,9 +138,9 @@ private:
 
 class FakeFolder : public fs::Folder {
 public:
-    FakeFolder(FakeFileSystem& system, Node* node, std::shared_ptr<Walk> walk)
-        : m_system(system), m_node(node), m_walk(std::move(walk)) {}
-    std::string Path() const override { return m_system.pathOf(m_node); }
+    FakeFolder(FakeFileSystem& system, Node* node, std::shared_ptr<Walk> walk, std::string spelling)
+        : m_system(system), m_node(node), m_walk(std::move(walk)), m_spelling(std::move(spelling)) {}
+    std::string Path() const override { return m_spelling.empty() ? m_system.pathOf(m_node) : m_spelling; }
     std::string Name() const override { return m_system.nameOf(m_node); }
     util::Result<std::unique_ptr<fs::Drive>> Drive() const override {
         if (const auto error = m_system.ask(FakeOp::Drive, m_node)) {
@@ -177,6 +178,7 @@ private:
     FakeFileSystem& m_system;
     Node* m_node;
     std::shared_ptr<Walk> m_walk;
+    std::string m_spelling;
 };
 
 // Every node below `node`, itself first, without recursion.
@@ -236,7 +238,7 @@ FakeFileSystem::Node* FakeFileSystem::find(std::string_view path) const {
     Node* node = m_root.get();
     for (const std::string& part : components(path)) {
         const auto it = std::find_if(node->children.begin(), node->children.end(),
-                                     [&](const auto& child) { return child->name == part; });
+                                     [&](const auto& child) { return sameName(child->name, part); });
         if (it == node->children.end()) {
             return nullptr;
         }
@@ -407,8 +409,24 @@ void FakeFileSystem::walkIfNeeded(const std::shared_ptr<Walk>& walk) {
     }
 }
 
-std::unique_ptr<fs::Folder> FakeFileSystem::makeFolder(Node* node, std::shared_ptr<Walk> walk) {
-    return std::make_unique<FakeFolder>(*this, node, std::move(walk));
+std::unique_ptr<fs::Folder> FakeFileSystem::makeFolder(Node* node, std::shared_ptr<Walk> walk,
+                                                       std::string spelling) {
+    return std::make_unique<FakeFolder>(*this, node, std::move(walk), std::move(spelling));
+}
+
+std::string FakeFileSystem::spelling(std::string_view path) const {
+    // Like the drive-letter system, a folder looked up by name keeps the name's spelling ("c:\\").
+    return m_separator == '/' ? std::string() : std::string(path);
+}
+
+bool FakeFileSystem::sameName(std::string_view a, std::string_view b) const {
+    if (m_separator == '/') {
+        return a == b;
+    }
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
 }
 
 util::Result<std::unique_ptr<fs::Folder>> FakeFileSystem::folderAt(std::string_view path) {
@@ -422,13 +440,13 @@ util::Result<std::unique_ptr<fs::Folder>> FakeFileSystem::folderAt(std::string_v
         auto walk = held.lock();
         for (const Node* at = node; at != nullptr; at = at->parent) {
             if (at == walk->root && walk->done) {
-                return makeFolder(node, walk);
+                return makeFolder(node, walk, spelling(path));
             }
         }
     }
     auto walk = std::make_shared<Walk>(Walk{node, false, false});
     m_walksHeld.push_back(walk);
-    return makeFolder(node, std::move(walk));
+    return makeFolder(node, std::move(walk), spelling(path));
 }
 
 util::Result<std::unique_ptr<fs::Folder>> FakeFileSystem::GetFolder(std::string_view path) {
@@ -442,7 +460,8 @@ util::Result<std::unique_ptr<fs::Folder>> FakeFileSystem::GetFolder(std::string_
 util::Result<std::unique_ptr<fs::Drive>> FakeFileSystem::GetDrive(std::string_view spec) {
     const DriveInfo* best = nullptr;
     for (const auto& drive : m_drives) {
-        if (spec.starts_with(drive->name) && (best == nullptr || drive->name.size() > best->name.size())) {
+        if (spec.size() >= drive->name.size() && sameName(spec.substr(0, drive->name.size()), drive->name) &&
+            (best == nullptr || drive->name.size() > best->name.size())) {
             best = drive.get();
         }
     }

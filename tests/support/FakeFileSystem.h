@@ -42,8 +42,9 @@ inline constexpr std::size_t kFakeOpCount = 14;
 // of that tree incomplete.
 //
 // Paths use `separator`: "/" ("/", "/data", "/data/a") or "\" ("C:\", "C:\Data"); the first component of a
-// backslash path is its drive. Sub-folders come out in the order they were added. Any depth works: nothing
-// here recurses. Not thread-safe; throws std::logic_error on a malformed set-up.
+// backslash path is its drive, names compare without regard to case there, and a folder looked up by name
+// keeps the name's spelling as its Path. Sub-folders come out in the order they were added. Any depth works:
+// nothing here recurses. Not thread-safe; throws std::logic_error on a malformed set-up.
 class FakeFileSystem : public fs::FileSystem {
 public:
     explicit FakeFileSystem(char separator = '/');
@@ -90,7 +91,8 @@ public:
     void walkIfNeeded(const std::shared_ptr<Walk>& walk);
     [[nodiscard]] std::string pathOf(const Node* node) const;
     [[nodiscard]] std::string nameOf(const Node* node) const;
-    [[nodiscard]] std::unique_ptr<fs::Folder> makeFolder(Node* node, std::shared_ptr<Walk> walk);
+    [[nodiscard]] std::unique_ptr<fs::Folder> makeFolder(Node* node, std::shared_ptr<Walk> walk,
+                                                         std::string spelling);
     [[nodiscard]] util::Result<std::unique_ptr<fs::Folder>> folderAt(std::string_view path);
     [[nodiscard]] static std::pair<std::uint64_t, bool> sizeBelow(const Node* node);
     [[nodiscard]] static std::vector<fs::Problem> problemsBelow(const FakeFileSystem& system,
@@ -98,6 +100,9 @@ public:
 
 private:
     [[nodiscard]] std::error_code askKey(FakeOp op, const void* key);
+    [[nodiscard]] std::string spelling(std::string_view path) const;
+    // Backslash names compare without regard to ASCII case.
+    [[nodiscard]] bool sameName(std::string_view a, std::string_view b) const;
     [[nodiscard]] std::vector<std::string> components(std::string_view path) const;
     [[nodiscard]] Node* find(std::string_view path) const;
     [[nodiscard]] Node* findOrThrow(std::string_view path) const;

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fs/Figure.h"
+#include "fs/Folder.h"
+#include "survey/FolderTally.h"
+#include "survey/ProgramState.h"
+#include "survey/SurveyOptions.h"
+#include "survey/SurveyView.h"
+
+namespace trelmark::survey {
+
+// One survey, from the drive lookup to the last Used%: the drive labels, the rows "ALL FILES" and ".", the
+// size pass over the sub-directories and the share pass after it. SurveyEngine prepares the front end
+// before and restores it after; this class does the measuring and the writing in between.
+//
+// Owns the run's folder object and figures; borrows the rest. Thread: the engine's. Errors: a lookup that
+// fails ends the run without a message; a count, size, name or listing that fails ends it with the message
+// box, unless a stop is pending, in which case the figure stays empty and the run stops at its next check.
+class SurveyRun {
+public:
+    SurveyRun(ProgramState& state, SurveyView& view, FolderTally& tally, const SurveyOptions& options,
+              std::function<void()> yield);
+
+    // Returns with flagRunning false and every component object released.
+    void perform(bool countFiles);
+
+private:
+    // What a step leaves for the next: go on, or end the run now.
+    enum class Flow { Continue, End };
+
+    [[nodiscard]] bool writeDriveLabels();
+    [[nodiscard]] Flow writeAllFilesRow();
+    [[nodiscard]] Flow writeOwnFilesRow();
+    [[nodiscard]] Flow sizePass();
+    [[nodiscard]] Flow sizeRow(int rowIndex, fs::Folder& subFolder);
+    void sharePass();
+
+    // False when the drive or its root cannot be read; otherwise `root` tells, and `rootSize` is the drive's
+    // total size when it is one.
+    [[nodiscard]] bool isDriveRoot(fs::Folder& folder, std::uint64_t& rootSize, bool& root);
+    [[nodiscard]] bool isSystemVolumeInformation(std::string_view path) const;
+    // 0 also when the count cannot be read (the run then ends, with the message unless a stop is pending).
+    [[nodiscard]] std::uint64_t subFolderCount();
+    // Ends the run with the message box naming `path`, unless a stop is pending.
+    [[nodiscard]] Flow failed(std::string_view path);
+    void writeCounts(int row, std::uint64_t files, std::uint64_t directories, bool complete);
+
+    ProgramState& m_state;
+    SurveyView& m_view;
+    FolderTally& m_tally;
+    const SurveyOptions& m_options;
+    std::function<void()> m_yield;
+
+    bool m_countFiles = false;
+    std::string m_surveyedPath;
+    std::unique_ptr<fs::Folder> m_folder;
+    fs::Figure m_driveTotalSize;
+    int m_rows = 0;  // sub-directory rows the grid was sized for
+    fs::Figure m_ownFilesSize;
+    bool m_ownFilesSized = false;
+    fs::Figure m_sumSize;
+    std::vector<std::string> m_rowNames;  // the names the size pass wrote, to match the share pass against
+};
+
+}  // namespace trelmark::survey

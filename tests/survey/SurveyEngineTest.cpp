@@ -1,0 +1,364 @@
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/FakeFileSystem.h"
+#include "support/RecordingView.h"
+#include "survey/SurveyEngine.h"
+
+namespace trelmark::survey {
+namespace {
+
+using test::FakeFileSystem;
+using test::FakeOp;
+using test::RecordingView;
+using Log = std::vector<std::string>;
+
+// /data holds 30 bytes of its own and two sub-directories: a (150 bytes, one level deeper) and b (200).
+class SurveyEngineTest : public ::testing::Test {
+protected:
+    explicit SurveyEngineTest(char separator = '/') {
+        auto system = std::make_unique<FakeFileSystem>(separator);
+        fake = system.get();
+        state.fsoSystem = std::move(system);
+        if (separator == '/') {
+            fake->addDrive("/", "/", 1000, 400);
+            fake->addFile("/data", "f1", 10);
+            fake->addFile("/data", "f2", 20);
+            fake->addFile("/data/a", "g", 100);
+            fake->addFile("/data/a/x", "h", 50);
+            fake->addFile("/data/b", "i", 200);
+            view.directory = "/data";
+        }
+    }
+
+    [[nodiscard]] SurveyEngine& engine(SurveyOptions options = {util::PathStyle::Posix,
+                                                                std::chrono::milliseconds(0)}) {
+        m_engine = std::make_unique<SurveyEngine>(
+            state, view, [this] { ++quits; }, options);
+        return *m_engine;
+    }
+    void run(SurveyOptions options = {util::PathStyle::Posix, std::chrono::milliseconds(0)}) {
+        engine(options).cmdMain_Click(1);
+    }
+    void click0() { m_engine->cmdMain_Click(0); }
+    [[nodiscard]] Log cellsOf(int row) const {
+        Log texts;
+        for (int column = 0; column < 6; ++column) {
+            texts.push_back(view.text(row, column));
+        }
+        return texts;
+    }
+    void expectIdle() const {
+        EXPECT_FALSE(state.flagRunning);
+        EXPECT_TRUE(view.enabled);
+        EXPECT_FALSE(view.busy);
+        EXPECT_EQ(view.exitCaption, "終了");
+        EXPECT_FALSE(fake->hasProgressHandler());
+        EXPECT_FALSE(m_engine->running());
+    }
+
+    ProgramState state;
+    RecordingView view;
+    FakeFileSystem* fake = nullptr;
+    int quits = 0;
+
+private:
+    std::unique_ptr<SurveyEngine> m_engine;
+};
+
+TEST_F(SurveyEngineTest, ACompleteRunWritesEveryFigureInItsOrder) {
+    run();
+    const Log expected = {"EnableControls false", "exitCaption 中止", "yield", "busy true",
+                          "driveTotal 1,000", "driveAvailable 400", "InitGrid",
+                          // The component walks the tree at the first question, reporting as it goes.
+                          "yield", "walkProgress 10", "yield", "walkProgress 20", "setRowCount 5",
+                          "setCell 1 0 ALL FILES", "setCell 1 1 380", "setCell 1 2 38.00 %", "yield", "yield",
+                          "yield",  // the tally of /data, before a, a/x and b
+                          "setCell 1 4 5", "setCell 1 5 3", "setCell 2 0 .", "setCell 2 1 30",
+                          "setCell 2 2 3.00 %", "setCell 2 4 2", "setCell 2 5 2", "yield", "setCell 3 0 a",
+                          "setCell 3 1 150", "setCell 3 2 15.00 %", "yield", "setCell 3 4 2", "setCell 3 5 1",
+                          "yield", "setCell 4 0 b", "setCell 4 1 200", "setCell 4 2 20.00 %", "setCell 4 4 1",
+                          "setCell 4 5 0", "setCell 2 3 7.89 %", "yield", "setCell 3 3 39.47 %", "yield",
+                          "setCell 4 3 52.63 %", "EnableControls true", "exitCaption 終了", "busy false"};
+    EXPECT_EQ(view.log, expected);
+    expectIdle();
+    EXPECT_FALSE(state.flagCancel);
+}
+
+TEST_F(SurveyEngineTest, ARunCostsOneWalkAndNoFileListing) {
+    run();
+    EXPECT_EQ(fake->walks(), 1);
+    EXPECT_EQ(fake->calls(FakeOp::NextFile), 0);
+    EXPECT_EQ(fake->calls(FakeOp::GetDrive), 2);  // the drive, and the root rule's look at it
+}
+
+TEST_F(SurveyEngineTest, TwoRunsInARowEachStartFromAnEmptyGrid) {
+    run();
+    fake->removeFolder("/data/b");
+    state.flagCancel = true;  // left over, as after a stopped run without sub-directories
+    view.clearLog();
+    run();
+    EXPECT_EQ(view.lines("InitGrid").size(), 1u);
+    EXPECT_EQ(view.rows, 4);
+    EXPECT_EQ(view.text(4, 0), "");
+    EXPECT_EQ(view.text(3, 3), "83.33 %");
+    EXPECT_EQ(fake->walks(), 2);
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, CountingOffRunsNoTallyAndLeavesTheCountsEmpty) {
+    view.count = false;
+    run();
+    for (int row = 1; row <= 4; ++row) {
+        EXPECT_EQ(view.text(row, 4), "") << row;
+        EXPECT_EQ(view.text(row, 5), "") << row;
+    }
+    EXPECT_EQ(fake->calls(FakeOp::GetFolder), 1);
+    EXPECT_EQ(view.text(4, 3), "52.63 %");
+}
+
+TEST_F(SurveyEngineTest, WithoutSubDirectoriesTheRunEndsAfterTheOwnFiles) {
+    view.directory = "/data/b";
+    run();
+    EXPECT_EQ(view.rows, 3);
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "200", "20.00 %", "", "1", "0"}));
+    EXPECT_EQ(cellsOf(2), (Log{".", "200", "20.00 %", "", "1", "0"}));
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, ADriveThatCannotBeLookedUpChangesNothing) {
+    run();
+    const auto grid = view.grid;
+    view.clearLog();
+    fake->fail(FakeOp::GetDrive, "/");
+    run();
+    EXPECT_EQ(view.log, (Log{"EnableControls false", "exitCaption 中止", "yield", "busy true",
+                             "lookupFailed drive /data Permission denied", "EnableControls true",
+                             "exitCaption 終了", "busy false"}));
+    EXPECT_EQ(view.driveTotal, "1,000");
+    EXPECT_EQ(view.grid.size(), grid.size());
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, AFolderThatCannotBeLookedUpLeavesThePreviousRows) {
+    run();
+    fake->addDrive("/mnt", "/mnt", 7000, 6000);
+    view.directory = "/mnt/gone";
+    view.clearLog();
+    run();
+    EXPECT_EQ(view.driveTotal, "7,000");
+    EXPECT_EQ(view.text(4, 0), "b");
+    EXPECT_EQ(view.lines("lookupFailed"), (Log{"lookupFailed folder /mnt/gone No such file or directory"}));
+    EXPECT_TRUE(view.lines("InitGrid").empty());
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, AFailedTallyIsReportedAndEndsTheRun) {
+    fake->fail(FakeOp::Files, "/data/a/x");
+    run();
+    EXPECT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].first, "Trelmark");
+    EXPECT_EQ(view.messages[0].second, "異常なディレクトリがありました「/data/a」");
+    // Row 1's tally failed too, silently, and shows what it reached.
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "3+", "3+"}));
+    EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "", ""}));
+    EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
+    EXPECT_EQ(view.text(2, 3), "");
+    const Log tail(view.log.end() - 4, view.log.end());
+    EXPECT_EQ(tail, (Log{"message Trelmark 異常なディレクトリがありました「/data/a」", "EnableControls true",
+                         "exitCaption 終了", "busy false"}));
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, ASizeThatCannotBeReadEndsTheRunLikeAFailedTally) {
+    fake->fail(FakeOp::Size, "/data/b");
+    run();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].second, "異常なディレクトリがありました「/data/b」");
+    EXPECT_EQ(cellsOf(4), (Log{"b", "", "", "", "", ""}));
+    EXPECT_EQ(view.text(2, 3), "");
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, AStopAtOnceCompletesTheTopRowsOnly) {
+    fake->setWalkReports(0);
+    view.atYield(1, [&] { click0(); });
+    run();
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "2+", "2+"}));
+    EXPECT_EQ(cellsOf(2), (Log{".", "30", "3.00 %", "100.00 %", "2", "2"}));
+    EXPECT_EQ(cellsOf(3), (Log{"", "", "", "", "", ""}));
+    EXPECT_FALSE(state.flagCancel);  // the share pass took the stop
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, AStopDuringTheWalkShowsThePartialFiguresReached) {
+    view.atYield(2, [&] { click0(); });  // inside the walk's first report
+    run();
+    EXPECT_EQ(view.lines("walkProgress"), (Log{"walkProgress 10"}));
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380+", "38.00 %+", "", "2+", "2+"}));
+    EXPECT_EQ(cellsOf(2), (Log{".", "30+", "3.00 %+", "100.00 %+", "2+", "2+"}));
+    EXPECT_EQ(view.text(3, 0), "");
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, AStopWithoutSubDirectoriesStaysSetUntilTheNextRun) {
+    view.directory = "/data/b";
+    view.atYield(1, [&] { click0(); });
+    run();
+    EXPECT_TRUE(state.flagCancel);
+    EXPECT_EQ(view.text(2, 3), "");
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, AStopDuringTheSizePassFinishesTheRowBeingCounted) {
+    view.atYield(8, [&] { click0(); });  // inside a's tally, before a/x
+    run();
+    EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "1+", "1+"}));
+    EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
+    EXPECT_EQ(view.text(2, 3), "16.67 %");  // 30 of 180 measured
+    EXPECT_EQ(view.text(3, 3), "");
+    EXPECT_FALSE(state.flagCancel);
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, AStopDuringTheSharePassKeepsTheSharesBeforeIt) {
+    view.atYield(11, [&] { click0(); });  // the share pass's second sub-directory
+    run();
+    EXPECT_EQ(view.text(3, 3), "39.47 %");
+    EXPECT_EQ(view.text(4, 3), "");
+    EXPECT_EQ(view.text(4, 5), "0");
+    EXPECT_FALSE(state.flagCancel);
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, ClosingTheWindowDuringARunEndsItCleanly) {
+    view.atYield(9, [&] {
+        // What the window does when it is closed: stop the run, and its unload handler clears flagRunning.
+        state.flagCancel = true;
+        state.flagRunning = false;
+    });
+    run();
+    EXPECT_EQ(view.text(4, 0), "");
+    EXPECT_EQ(quits, 0);
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, TheExitButtonQuitsOnlyWhenIdle) {
+    SurveyEngine& subject = engine();
+    view.atYield(1, [&] {
+        subject.cmdMain_Click(0);
+        subject.cmdMain_Click(1);  // ignored: a run is under way
+    });
+    subject.cmdMain_Click(1);
+    EXPECT_EQ(quits, 0);
+    EXPECT_EQ(view.lines("InitGrid").size(), 1u);
+    subject.cmdMain_Click(0);
+    EXPECT_EQ(quits, 1);
+}
+
+TEST_F(SurveyEngineTest, ThrottledYieldsNeverSkipTheOnesBeforeEachSubDirectory) {
+    run({util::PathStyle::Posix, std::chrono::hours(1)});
+    // Step 6, then two in each pass; the walk's and the tallies' fall within the hour.
+    EXPECT_EQ(view.yields, 5);
+    EXPECT_EQ(view.lines("walkProgress").size(), 2u);
+}
+
+TEST_F(SurveyEngineTest, UnreadablePartsMarkEveryFigureTheyTouch) {
+    fake->markUnreadable("/data/a/x");
+    SurveyOptions options{util::PathStyle::Posix, std::chrono::milliseconds(0), 10};
+    run(options);
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380+", "38.00 %+", "", "5+", "3+"}));
+    EXPECT_EQ(cellsOf(2), (Log{".", "30", "3.00 %", "7.89 %+", "2", "2"}));
+    EXPECT_EQ(cellsOf(3), (Log{"a", "150+", "15.00 %+", "39.47 %+", "2+", "1+"}));
+    EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "52.63 %+", "1", "0"}));
+    ASSERT_EQ(view.problems.size(), 1u);
+    EXPECT_EQ(view.problems[0].path, "/data/a/x");
+}
+
+TEST_F(SurveyEngineTest, ZeroDenominatorsGiveZeroShares) {
+    fake->addDrive("/empty", "/empty", 0, 0);
+    fake->addFile("/empty/d", "zero", 0);
+    fake->addFile("/empty", "zero", 0);
+    view.directory = "/empty";
+    run();
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "0", "0.00 %", "", "2", "1"}));
+    EXPECT_EQ(cellsOf(2), (Log{".", "0", "0.00 %", "0.00 %", "1", "1"}));
+    EXPECT_EQ(cellsOf(3), (Log{"d", "0", "0.00 %", "0.00 %", "1", "0"}));
+}
+
+TEST_F(SurveyEngineTest, SubDirectoriesBeyondTheRowsGetNoRowAndNoShare) {
+    // Appears after the grid was sized.
+    fake->onCall(FakeOp::Size, "/data", [&] { fake->addFile("/data/c", "late", 1000); });
+    run();
+    EXPECT_EQ(view.rows, 5);
+    EXPECT_EQ(view.text(5, 0), "");
+    EXPECT_EQ(view.text(2, 3), "7.89 %");  // the late one is not in the sum
+}
+
+TEST_F(SurveyEngineTest, SubDirectoriesThatVanishLeaveTheirRowsEmpty) {
+    fake->onCall(FakeOp::Size, "/data", [&] { fake->removeFolder("/data/a"); });
+    run();
+    EXPECT_EQ(view.rows, 5);
+    EXPECT_EQ(cellsOf(3), (Log{"b", "200", "20.00 %", "86.96 %", "1", "0"}));
+    EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, ARootRowShowsTheDrive) {
+    fake->addFile("/", "top", 5);
+    view.directory = "/";
+    run();
+    EXPECT_EQ(cellsOf(1)[1], "1,000");
+    EXPECT_EQ(cellsOf(1)[2], "100.00 %");
+    EXPECT_EQ(view.text(3, 0), "data");
+}
+
+class BackslashSurveyTest : public SurveyEngineTest {
+protected:
+    BackslashSurveyTest() : SurveyEngineTest('\\') {
+        fake->addDrive("C:", "C:\\", 2000, 100);
+        fake->addFile("C:\\", "pagefile", 500);
+        fake->addFile("C:\\Data", "d", 300);
+        fake->addFile("C:\\System Volume Information", "catalog", 40);
+        fake->addFile("C:\\System Volume Information2", "x", 60);
+        fake->addFile("C:\\Data\\System Volume Information", "y", 70);
+        view.directory = "c:\\";
+    }
+    void runBackslash() { run({util::PathStyle::Backslash, std::chrono::milliseconds(0)}); }
+};
+
+TEST_F(BackslashSurveyTest, TheRootRuleIgnoresCase) {
+    runBackslash();
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "2,000", "100.00 %", "", "5", "4"}));
+    EXPECT_EQ(fake->calls(FakeOp::GetDrive, "C:"), 2);
+}
+
+TEST_F(BackslashSurveyTest, SystemVolumeInformationIsNeverMeasuredAtTheRoot) {
+    runBackslash();
+    EXPECT_EQ(cellsOf(3), (Log{"Data", "370", "18.50 %", "42.53 %", "2", "1"}));
+    EXPECT_EQ(cellsOf(4), (Log{"System Volume Information", "0", "0.00 %", "0.00 %", "1", "0"}));
+    EXPECT_EQ(cellsOf(5), (Log{"System Volume Information2", "0", "0.00 %", "0.00 %", "1", "0"}));
+    EXPECT_EQ(view.text(2, 3), "57.47 %");  // 500 of 870: neither system directory adds to the sum
+    EXPECT_EQ(fake->calls(FakeOp::Size, "C:\\System Volume Information"), 0);
+}
+
+TEST_F(BackslashSurveyTest, SystemVolumeInformationBelowTheRootIsMeasured) {
+    view.directory = "C:\\Data";
+    runBackslash();
+    EXPECT_EQ(cellsOf(1)[1], "370");
+    EXPECT_EQ(cellsOf(3), (Log{"System Volume Information", "70", "3.50 %", "18.92 %", "1", "0"}));
+}
+
+TEST_F(BackslashSurveyTest, ATallyFailureUnderTheRuleIsStillReported) {
+    fake->fail(FakeOp::Files, "C:\\System Volume Information");
+    runBackslash();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].second, "異常なディレクトリがありました「C:\\System Volume Information」");
+}
+
+}  // namespace
+}  // namespace trelmark::survey
