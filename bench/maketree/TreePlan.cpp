@@ -16,10 +16,10 @@ constexpr std::uint64_t kChainPathBytes = 4200;
 constexpr std::uint32_t kLongChainMin = 17;  // 17 names of 247 bytes: the fewest levels that get past 4096
 constexpr std::uint32_t kLongChainMax = 128;
 
-// Pareto weights with tail index 1: half the directories get under twice the smallest share, one in a
-// thousand gets a thousand times it. The cap keeps any one of them from rivalling the huge directory.
-constexpr double kFileWeightAlpha = 1.0;
-constexpr double kFileWeightCap = 5000.0;
+// Pareto weights with tail index 1.2: half the directories get under 1.8 times the smallest share, one in
+// ten thousand over two thousand times it. The cap keeps any one of them from rivalling the huge directory.
+constexpr double kFileWeightAlpha = 1.2;
+constexpr double kFileWeightCap = 10000.0;
 
 }  // namespace
 
