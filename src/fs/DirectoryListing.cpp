@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fs/NameOrder.h"
 #include "util/UniqueFd.h"
 
 namespace trelmark::fs {
@@ -21,10 +22,6 @@ struct DirCloser {
     void operator()(DIR* stream) const noexcept { ::closedir(stream); }
 };
 using DirStream = std::unique_ptr<DIR, DirCloser>;
-
-char lowerAscii(char c) noexcept {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool isDotOrDotDot(const char* name) noexcept {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -83,7 +80,7 @@ util::Result<DirectoryListing> DirectoryListing::read(const std::string& path) {
     }
     std::sort(listing.m_entries.begin(), listing.m_entries.end(),
               [](const DirectoryEntry& left, const DirectoryEntry& right) {
-                  return nameLess(left.name, right.name);
+                  return NameLess{}(left.name, right.name);
               });
     return listing;
 }
@@ -96,22 +93,6 @@ std::vector<std::string> DirectoryListing::names(EntryKind kind) const {
         }
     }
     return selected;
-}
-
-bool DirectoryListing::nameLess(std::string_view left, std::string_view right) noexcept {
-    const std::size_t common = std::min(left.size(), right.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const auto a = static_cast<unsigned char>(lowerAscii(left[i]));
-        const auto b = static_cast<unsigned char>(lowerAscii(right[i]));
-        if (a != b) {
-            return a < b;
-        }
-    }
-    if (left.size() != right.size()) {
-        return left.size() < right.size();
-    }
-    // Equal but for case: the exact bytes decide, so the order is total and the same on every run.
-    return left < right;
 }
 
 }  // namespace trelmark::fs

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "util/Result.h"
@@ -30,9 +29,6 @@ public:
     [[nodiscard]] const std::vector<DirectoryEntry>& entries() const noexcept { return m_entries; }
     // The names of one kind, in the listing's order.
     [[nodiscard]] std::vector<std::string> names(EntryKind kind) const;
-
-    // The component's order of names.
-    [[nodiscard]] static bool nameLess(std::string_view left, std::string_view right) noexcept;
 
 private:
     std::vector<DirectoryEntry> m_entries;
