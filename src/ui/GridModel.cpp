@@ -1,0 +1,130 @@
+#include "ui/GridModel.h"
+
+#include <QBrush>
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace trelmark::ui {
+
+std::vector<GridModel::Column> GridModel::parseFormat(QStringView format) {
+    std::vector<Column> columns;
+    for (const QStringView piece : format.split(u'|')) {
+        Column column;
+        QStringView text = piece;
+        if (!text.isEmpty() && (text.front() == u'<' || text.front() == u'>' || text.front() == u'^')) {
+            column.alignment = text.front() == u'<'   ? Qt::AlignLeft
+                               : text.front() == u'>' ? Qt::AlignRight
+                                                      : Qt::AlignHCenter;
+            text = text.mid(1);
+        }
+        column.header = text.toString();
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void GridModel::clear() {
+    for (auto& row : m_rows) {
+        row.fill(QString());
+    }
+    for (Column& column : m_columns) {
+        column.header.clear();
+    }
+    if (!m_rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1));
+    }
+    emit headerDataChanged(Qt::Horizontal, 0, kColumns - 1);
+}
+
+void GridModel::setDataRowCount(int rows) {
+    const int wanted = std::max(0, rows);
+    const int now = rowCount();
+    if (wanted > now) {
+        beginInsertRows({}, now, wanted - 1);
+        m_rows.resize(static_cast<std::size_t>(wanted));
+        endInsertRows();
+    } else if (wanted < now) {
+        beginRemoveRows({}, wanted, now - 1);
+        m_rows.resize(static_cast<std::size_t>(wanted));
+        endRemoveRows();
+    }
+}
+
+void GridModel::setColumns(const std::vector<Column>& columns) {
+    const std::size_t count = std::min(columns.size(), m_columns.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        m_columns[i] = columns[i];
+    }
+    emit headerDataChanged(Qt::Horizontal, 0, kColumns - 1);
+    if (!m_rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1), {Qt::TextAlignmentRole});
+    }
+}
+
+void GridModel::setText(int row, int column, const QString& text) {
+    if (!contains(row, column)) {
+        return;
+    }
+    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
+    const QModelIndex cell = index(row, column);
+    emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+void GridModel::setHeaderText(int column, const QString& text) {
+    if (column < 0 || column >= kColumns) {
+        return;
+    }
+    m_columns[static_cast<std::size_t>(column)].header = text;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+QString GridModel::text(int row, int column) const {
+    return contains(row, column) ? m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]
+                                 : QString();
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !contains(index.row(), index.column())) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+            return text(index.row(), index.column());
+        case Qt::TextAlignmentRole:
+            return static_cast<int>((column(index.column()).alignment | Qt::AlignVCenter).toInt());
+        case Qt::BackgroundRole:
+            // Cells take the window colour; the area beyond the last row keeps the view's grey.
+            return QBrush(QGuiApplication::palette().color(QPalette::Base));
+        default:
+            return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (role == Qt::DisplayRole) {
+        return column(section).header;
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return static_cast<int>((column(section).alignment | Qt::AlignVCenter).toInt());
+    }
+    return {};
+}
+
+bool GridModel::contains(int row, int column) const noexcept {
+    return row >= 0 && row < rowCount() && column >= 0 && column < kColumns;
+}
+
+}  // namespace trelmark::ui

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringView>
+
+namespace trelmark::ui {
+
+// The result grid `gridList` as a model: rows of six texts under one header row. The header is the view's
+// horizontal header, so model row r is grid row r + 1. Rows are a plain vector: 100,000 of them cost six
+// strings each and nothing more.
+// Owned by its view's parent. Thread: the GUI thread. Errors: writes outside the grid are ignored.
+class GridModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 6;
+
+    struct Column {
+        QString header;  // trailing blanks kept: they widen the column
+        Qt::Alignment alignment = Qt::AlignLeft;
+        friend bool operator==(const Column&, const Column&) = default;
+    };
+    // A header format: each "|" ends a column; a piece's first character "<" or ">" (or "^") sets its
+    // alignment, the rest is its header text.
+    [[nodiscard]] static std::vector<Column> parseFormat(QStringView format);
+
+    explicit GridModel(QObject* parent = nullptr);
+
+    // Every text, header included, becomes empty; the shape stays.
+    void clear();
+    void setDataRowCount(int rows);
+    // The first columns get these headers and alignments; columns beyond the format are left as they are.
+    void setColumns(const std::vector<Column>& columns);
+    void setText(int row, int column, const QString& text);
+    void setHeaderText(int column, const QString& text);
+
+    [[nodiscard]] QString text(int row, int column) const;
+    [[nodiscard]] const Column& column(int column) const {
+        return m_columns.at(static_cast<std::size_t>(column));
+    }
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    [[nodiscard]] bool contains(int row, int column) const noexcept;
+
+    std::array<Column, kColumns> m_columns;
+    std::vector<std::array<QString, kColumns>> m_rows;
+};
+
+}  // namespace trelmark::ui

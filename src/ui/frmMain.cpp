@@ -1,0 +1,237 @@
+#include "ui/frmMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+
+#include "survey/SurveyEngine.h"
+#include "ui/DirectoryList.h"
+#include "ui/DriveCatalog.h"
+#include "ui/DriveList.h"
+#include "ui/FileList.h"
+#include "ui/GridModel.h"
+#include "ui/PathField.h"
+#include "ui/TextConversion.h"
+#include "ui/WindowLook.h"
+#include "util/ScopeExit.h"
+#include "util/Version.h"
+
+namespace trelmark::ui {
+
+namespace {
+
+// The layout is given in twips; 15 of them make a pixel at 96 dpi, and Qt scales pixels for HiDPI.
+QRect twips(int left, int top, int width, int height) {
+    return {left / 15, top / 15, width / 15, height / 15};
+}
+
+// Keep the padding and border of a section in step with kHeaderExtra, which sizes the columns.
+constexpr auto kGridStyle =
+    "QTableView { background-color: rgb(128, 128, 128); gridline-color: rgb(192, 192, 192); }"
+    "QHeaderView::section { background-color: rgb(0, 64, 0); color: rgb(255, 255, 255);"
+    " padding: 0px 3px; border: none; border-right: 1px solid black; border-bottom: 1px solid black; }";
+
+// The layout was drawn for a narrow Japanese UI font; where the installed one runs wider, a caption is
+// condensed until it fits its label rather than cut off.
+void condenseToFit(QLabel* label) {
+    QFont font = label->font();
+    for (int stretch = 100; stretch >= 80; stretch -= 5) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(label->text()) <= label->width()) {
+            break;
+        }
+    }
+    label->setFont(font);
+}
+
+template <class Widget>
+Widget* place(Widget* widget, const char* name, QRect geometry) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+}  // namespace
+
+frmMain::frmMain(survey::ProgramState& state, std::string programDirectory,
+                 std::function<void()> quitApplication, QWidget* parent)
+    : frmMain(state, std::move(programDirectory), std::move(quitApplication),
+              std::make_unique<DriveCatalog>(DriveCatalog::fromSystem()), parent) {}
+
+frmMain::frmMain(survey::ProgramState& state, std::string programDirectory,
+                 std::function<void()> quitApplication, std::unique_ptr<DriveCatalog> drives, QWidget* parent)
+    : QWidget(parent),
+      m_state(state),
+      m_programDirectory(std::move(programDirectory)),
+      m_drives(std::move(drives)),
+      m_engine(std::make_unique<survey::SurveyEngine>(state, view(), std::move(quitApplication))) {
+    setObjectName(QStringLiteral("frmMain"));
+    setFont(windowFont());
+    setFixedSize(7965 / 15, 7725 / 15);
+    createControls();
+    setTabOrderAndFocus();
+    formLoad();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControls() {
+    m_driveData = place(new DriveList(*m_drives, this), "driveData", twips(180, 450, 3570, 300));
+    m_dirData = place(new DirectoryList(*m_drives, this), "dirData", twips(180, 810, 3570, 3030));
+    m_fileData = place(new FileList(this), "fileData", twips(3825, 810, 2310, 2970));
+    m_cmdMain[1] =
+        place(new QPushButton(QStringLiteral("チェック"), this), "cmdMain_1", twips(6660, 720, 1185, 555));
+    createGrid();
+    m_cmdMain[0] =
+        place(new QPushButton(QStringLiteral("終了"), this), "cmdMain_0", twips(6660, 45, 1185, 555));
+    const auto caption = [this](const char* text, const char* name, QRect geometry) {
+        condenseToFit(place(new QLabel(QString::fromLatin1(text), this), name, geometry));
+    };
+    caption("DriveTotalSize", "Label1", twips(225, 3930, 1590, 195));
+    m_labelDriveTotalSize = place(new QLabel(this), "labelDriveTotalSize", twips(1935, 3930, 1770, 195));
+    caption("bytes", "Label2", twips(3780, 3930, 645, 195));
+    caption("bytes", "Label3", twips(3780, 4200, 645, 195));
+    m_labelDriveAvailableSpace =
+        place(new QLabel(this), "labelDriveAvailableSpace", twips(1935, 4200, 1770, 195));
+    caption("DriveAvailableSpace", "Label5", twips(225, 4200, 1590, 195));
+    m_textPath = place(new PathField(this), "TextPath", twips(180, 90, 3975, 270));
+    m_cmdRefer =
+        place(new QPushButton(QStringLiteral("参照..."), this), "cmdRefer", twips(4230, 105, 855, 255));
+    m_checkFiles = place(new QCheckBox(QStringLiteral("ファイル数を数える"), this), "checkFiles",
+                         twips(4590, 4155, 1950, 180));
+
+    for (QWidget* list : {static_cast<QWidget*>(m_driveData), static_cast<QWidget*>(m_dirData),
+                          static_cast<QWidget*>(m_fileData)}) {
+        list->setFont(gothicFont());
+    }
+    for (int index = 0; index < 2; ++index) {
+        m_cmdMain[index]->setProperty("Index", index);
+        m_cmdMain[index]->setAutoDefault(false);
+        connect(m_cmdMain[index], &QPushButton::clicked, this,
+                [this, index] { m_engine->cmdMain_Click(index); });
+    }
+    m_cmdMain[0]->setCursor(Qt::ArrowCursor);
+    m_cmdRefer->setAutoDefault(false);
+    m_textPath->setToolTip(QStringLiteral("ディレクトリを入力してください"));
+    m_cmdRefer->setToolTip(QStringLiteral("ディレクトリがダイアログで選択できます"));
+    for (QLabel* value : {m_labelDriveTotalSize, m_labelDriveAvailableSpace}) {
+        value->setAutoFillBackground(true);
+        value->setBackgroundRole(QPalette::Base);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+
+    connect(m_textPath, &QLineEdit::textChanged, this, &frmMain::TextPath_Change);
+    connect(m_dirData, &DirectoryList::PathChanged, this, &frmMain::dirData_Change);
+    connect(m_driveData, &DriveList::DriveChanged, this, &frmMain::driveData_Change);
+}
+
+void frmMain::createGrid() {
+    m_grid = new GridModel(this);
+    m_gridList = place(new QTableView(this), "gridList", twips(180, 4425, 7575, 3165));
+    m_gridList->setModel(m_grid);
+    m_gridList->setFont(gothicFont());
+    m_gridList->setStyleSheet(QString::fromLatin1(kGridStyle));
+    m_gridList->setTabKeyNavigation(false);
+    m_gridList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_gridList->setWordWrap(false);
+    m_gridList->verticalHeader()->hide();
+    QHeaderView* rows = m_gridList->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(QFontMetrics(gothicFont()).height() + 4);
+    QHeaderView* header = m_gridList->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setHighlightSections(false);
+    header->setSectionsClickable(false);
+}
+
+void frmMain::setTabOrderAndFocus() {
+    const std::array<QWidget*, 9> order = {m_driveData,  m_dirData,  m_fileData, m_cmdMain[1], m_gridList,
+                                           m_cmdMain[0], m_textPath, m_cmdRefer, m_checkFiles};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
+    m_driveData->setFocus();
+}
+
+void frmMain::formLoad() {
+    m_flagChanging = false;
+    m_state.flagCancel = false;
+    m_state.flagRunning = false;
+    setWindowIcon(programIcon());
+    m_caption = versionCaption(util::kVersionMajor, util::kVersionMinor, util::kVersionRevision,
+                               QString::fromUtf8(util::kLegalNotice));
+    setWindowTitle(m_caption);
+    InitGrid();
+    m_flagChanging = true;
+    QString start = toDisplay(m_state.pathStart);
+    m_textPath->setText(start);
+    if (!m_dirData->assignPath(start)) {
+        // The command line named no directory the lists can show: open where the program lives.
+        start = toDisplay(m_programDirectory);
+        m_textPath->setText(start);
+        m_dirData->setPath(start);
+    }
+    m_driveData->setDrive(start);
+    m_flagChanging = false;
+}
+
+void frmMain::formUnload() {
+    m_state.flagRunning = false;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // A run still on the stack stops at its next check and then finds this window alive, only hidden.
+    if (m_engine->running()) {
+        m_state.flagCancel = true;
+    }
+    formUnload();
+    event->accept();
+}
+
+void frmMain::TextPath_Change() {
+    if (m_flagChanging) {
+        return;
+    }
+    m_flagChanging = true;
+    const util::ScopeExit done([this] { m_flagChanging = false; });
+    const QString text = m_textPath->text();
+    m_dirData->setPath(text);
+    m_driveData->setDrive(text);
+}
+
+void frmMain::dirData_Change() {
+    if (m_flagChanging) {
+        return;
+    }
+    m_flagChanging = true;
+    const util::ScopeExit done([this] { m_flagChanging = false; });
+    const QString path = m_dirData->Path();
+    m_fileData->setPath(path);
+    m_textPath->setText(path);
+}
+
+void frmMain::driveData_Change() {
+    if (m_flagChanging) {
+        return;
+    }
+    m_flagChanging = true;
+    const util::ScopeExit done([this] { m_flagChanging = false; });
+    if (!m_dirData->assignPath(m_driveData->Drive())) {
+        // Neither the drive's directory nor its mount point can be shown: back to the drive of the list.
+        m_driveData->setDrive(m_dirData->Path());
+    }
+    m_textPath->setText(m_dirData->Path());
+    m_fileData->setPath(m_textPath->text());
+}
+
+}  // namespace trelmark::ui
