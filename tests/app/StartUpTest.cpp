@@ -1,0 +1,106 @@
+// Start-up and shutdown: the start directory taken from the command line, the component that must exist
+// before a window is shown, and the two ways out.
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/Program.h"
+#include "app/StartDirectory.h"
+#include "fs/LinuxFileSystem.h"
+#include "ui/DirectoryList.h"
+#include "ui/PathField.h"
+#include "ui/frmMain.h"
+
+using namespace trelmark;
+
+namespace {
+
+app::Program::FileSystemFactory realComponent() {
+    return [] { return fs::createFileSystem(); };
+}
+
+}  // namespace
+
+class StartUpTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startDirectoryIsTheArgumentTextAsGiven_data();
+    void startDirectoryIsTheArgumentTextAsGiven();
+    void executableDirectoryHoldsThisProgram();
+    void mainShowsTheWindowOnTheStartDirectory();
+    void noComponentMeansNoWindow();
+    void quitApplicationUnloadsTheWindowThenEndsTheLoop();
+    void exitButtonWhileIdleEndsTheProgram();
+};
+
+void StartUpTest::startDirectoryIsTheArgumentTextAsGiven_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no argument") << QStringList{} << "/opt/trelmark/bin";
+    QTest::newRow("spaces only") << QStringList{"   "} << "/opt/trelmark/bin";
+    QTest::newRow("empty arguments") << QStringList{"", ""} << "/opt/trelmark/bin";
+    QTest::newRow("trailing spaces kept") << QStringList{"/data  "} << "/data  ";
+    QTest::newRow("leading spaces kept") << QStringList{"  /data"} << "  /data";
+    QTest::newRow("quotes kept") << QStringList{"\"/my data\""} << "\"/my data\"";
+    QTest::newRow("two words, one string") << QStringList{"/a", "/b"} << "/a /b";
+    QTest::newRow("tab is not a space") << QStringList{"\t"} << "\t";
+}
+
+void StartUpTest::startDirectoryIsTheArgumentTextAsGiven() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    std::vector<std::string> raw;
+    for (const QString& argument : arguments) {
+        raw.push_back(argument.toStdString());
+    }
+    QCOMPARE(QString::fromStdString(app::startDirectory(raw, "/opt/trelmark/bin")), expected);
+}
+
+void StartUpTest::executableDirectoryHoldsThisProgram() {
+    QCOMPARE(QString::fromStdString(app::executableDirectory()), QCoreApplication::applicationDirPath());
+}
+
+void StartUpTest::mainShowsTheWindowOnTheStartDirectory() {
+    app::Program program({"/"}, "/usr", realComponent());
+    QVERIFY(program.window() == nullptr);
+    QVERIFY(program.Main());
+    QVERIFY(program.state().fsoSystem != nullptr);
+    QCOMPARE(program.findCursor().handleFind(), -1);
+    QCOMPARE(program.state().pathStart, std::string("/"));
+    QVERIFY(program.window()->isVisible());
+    QCOMPARE(program.window()->TextPath()->text(), QStringLiteral("/"));
+    QCOMPARE(program.window()->dirData()->rawPath(), std::string("/"));
+}
+
+void StartUpTest::noComponentMeansNoWindow() {
+    app::Program program({}, "/usr", [] { return std::unique_ptr<fs::FileSystem>(); });
+    QVERIFY(!program.Main());
+    QVERIFY(program.window() == nullptr);
+}
+
+void StartUpTest::quitApplicationUnloadsTheWindowThenEndsTheLoop() {
+    app::Program program({}, "/", realComponent());
+    QVERIFY(program.Main());
+    bool unloadedFirst = false;
+    QTimer::singleShot(0, qApp, [&] {
+        program.state().flagRunning = true;
+        program.QuitApplication();
+        unloadedFirst = !program.state().flagRunning && program.window()->isHidden();
+    });
+    QTimer::singleShot(30000, qApp, [] { QCoreApplication::exit(2); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(unloadedFirst);
+}
+
+void StartUpTest::exitButtonWhileIdleEndsTheProgram() {
+    app::Program program({"/"}, "/", realComponent());
+    QVERIFY(program.Main());
+    QTimer::singleShot(0, qApp, [&] { program.window()->cmdMain(0)->click(); });
+    QTimer::singleShot(30000, qApp, [] { QCoreApplication::exit(2); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(program.window()->isHidden());
+}
+
+QTEST_MAIN(StartUpTest)
+#include "StartUpTest.moc"

@@ -1,0 +1,211 @@
+// Surveys driven through the window's buttons: the figures that reach the grid and labels, the state of
+// the controls and the pointer while a run lasts, a stop through the exit button during a walk, and a
+// close of the window during a run.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "WindowFixture.h"
+#include "support/TempTree.h"
+#include "survey/NumberFormat.h"
+#include "survey/SurveyEngine.h"
+#include "ui/DirectoryList.h"
+#include "ui/GridModel.h"
+#include "ui/PathField.h"
+
+using namespace trelmark;
+
+namespace {
+
+QString count(std::uint64_t value) {
+    return QString::fromStdString(survey::formatCount(value));
+}
+
+// Runs `check` once, at the first yield of a run that reaches the window's event loop.
+void duringRun(QObject* context, std::function<void()> check) {
+    QTimer::singleShot(0, context, std::move(check));
+}
+
+// Many directories with a file each: a walk long enough to be stopped halfway.
+void makeWideTree(const test::TempTree& tree, int directories) {
+    for (int i = 0; i < directories; ++i) {
+        tree.write("big/d" + std::to_string(i % 20) + "/e" + std::to_string(i) + "/f", "x");
+    }
+}
+
+}  // namespace
+
+class SurveyInWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void checkButtonFillsTheGridWithTheTreesFigures();
+    void controlsPointerAndCaptionWhileARunLasts();
+    void initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow();
+    void exitButtonStopsAWalkAndThenQuits();
+    void closingTheWindowDuringARunEndsTheRun();
+};
+
+void SurveyInWindowTest::checkButtonFillsTheGridWithTheTreesFigures() {
+    test::TempTree tree;
+    tree.write("top.txt", std::string(1000, 'x'));
+    tree.write("alpha/a1", std::string(300, 'x'));
+    tree.write("alpha/deeper/a2", std::string(700, 'x'));
+    tree.write("Beta/b1", std::string(2000, 'x'));
+    tree.mkdir("gamma");
+    test::WindowFixture window(tree.path());
+    ui::frmMain& form = *window.form;
+    form.show();
+    form.checkFiles()->setChecked(true);
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+
+    const ui::GridModel& grid = *form.gridModel();
+    QCOMPARE(grid.rowCount(), 2 + 3);
+    const test::FindTruth all = test::findTruth(tree.path());
+    QCOMPARE(grid.text(0, 0), QStringLiteral("ALL FILES"));
+    QCOMPARE(grid.text(0, 1), count(all.bytes));
+    QCOMPARE(grid.text(0, 4), count(all.files));
+    QCOMPARE(grid.text(0, 5), count(all.directories));
+    QCOMPARE(grid.text(1, 0), QStringLiteral("."));
+    QCOMPARE(grid.text(1, 1), QStringLiteral("1,000"));
+    QCOMPARE(grid.text(1, 3), QStringLiteral("25.00 %"));
+    QCOMPARE(grid.text(2, 0), QStringLiteral("alpha"));
+    QCOMPARE(grid.text(2, 1), QStringLiteral("1,000"));
+    QCOMPARE(grid.text(2, 3), QStringLiteral("25.00 %"));
+    QCOMPARE(grid.text(2, 4), QStringLiteral("2"));
+    QCOMPARE(grid.text(2, 5), QStringLiteral("1"));
+    QCOMPARE(grid.text(3, 0), QStringLiteral("Beta"));
+    QCOMPARE(grid.text(3, 3), QStringLiteral("50.00 %"));
+    QCOMPARE(grid.text(4, 0), QStringLiteral("gamma"));
+    QCOMPARE(grid.text(4, 1), QStringLiteral("0"));
+    QVERIFY(!form.labelDriveTotalSize()->text().isEmpty());
+    QVERIFY(!form.labelDriveAvailableSpace()->text().isEmpty());
+    QCOMPARE(form.cmdMain(0)->text(), QStringLiteral("終了"));
+    QVERIFY(form.cmdMain(1)->isEnabled());
+    QVERIFY(!window.state.flagRunning);
+    QCOMPARE(window.quits, 0);
+}
+
+void SurveyInWindowTest::controlsPointerAndCaptionWhileARunLasts() {
+    test::TempTree tree;
+    makeWideTree(tree, 2000);
+    test::WindowFixture window(tree / "big");
+    ui::frmMain& form = *window.form;
+    form.show();
+    form.checkFiles()->setChecked(true);
+    bool checked = false;
+    QStringList captions;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &form, [&] { captions << form.windowTitle(); });
+    watch.start(5);
+    duringRun(&form, [&] {
+        checked = true;
+        QVERIFY(window.state.flagRunning);
+        QCOMPARE(form.cmdMain(0)->text(), QStringLiteral("中止"));
+        QVERIFY(!form.cmdMain(1)->isEnabled() && !form.TextPath()->isEnabled() &&
+                !form.dirData()->isEnabled());
+        QVERIFY(form.cmdMain(0)->isEnabled() && form.gridList()->isEnabled());
+    });
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+    watch.stop();
+    QVERIFY(checked);
+    // The busy pointer covered the window and the path field, never the exit button; all back after.
+    QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(form.TextPath()->cursor().shape(), Qt::IBeamCursor);
+    QCOMPARE(form.cmdMain(0)->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(form.windowTitle(), form.caption());
+    const bool progressShown = std::any_of(captions.begin(), captions.end(),
+                                           [&](const QString& c) { return c.contains(" entries, "); });
+    QVERIFY2(progressShown || captions.size() < 3, "the walk's progress never reached the caption");
+    QCOMPARE(form.gridModel()->rowCount(), 2 + 20);
+}
+
+void SurveyInWindowTest::initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow() {
+    test::TempTree tree;
+    for (int i = 0; i < 37; ++i) {
+        tree.write("d" + std::to_string(100 + i) + "/f", "x");
+    }
+    test::WindowFixture window(tree.path());
+    ui::frmMain& form = *window.form;
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+    QCOMPARE(form.gridModel()->rowCount(), 39);  // 40 grid rows, the header included
+    QCOMPARE(form.gridModel()->text(39 - 1, 0), QStringLiteral("d136"));
+
+    form.view().InitGrid();
+    const ui::GridModel& grid = *form.gridModel();
+    QCOMPARE(grid.rowCount(), 1);
+    for (int column = 0; column < ui::GridModel::kColumns; ++column) {
+        QVERIFY(grid.text(0, column).isEmpty());
+    }
+    const QStringList headers = {"Directory Name      ", "Size(bytes)     ", "Total%   ", "Used%   ",
+                                 "Files      ",          "Dirs      "};
+    const QFontMetrics metrics(form.gridList()->font());
+    for (int column = 0; column < ui::GridModel::kColumns; ++column) {
+        QCOMPARE(grid.column(column).header, headers[column]);
+        QCOMPARE(grid.column(column).alignment, column == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        QCOMPARE(form.gridList()->columnWidth(column), metrics.horizontalAdvance(headers[column]) + 7);
+    }
+    // A fixed-pitch font: widths follow the character counts, blanks included.
+    QCOMPARE(metrics.horizontalAdvance(headers[0]),
+             2 * metrics.horizontalAdvance(headers[4]) - 2 * metrics.horizontalAdvance(" "));
+}
+
+void SurveyInWindowTest::exitButtonStopsAWalkAndThenQuits() {
+    test::TempTree tree;
+    makeWideTree(tree, 20000);
+    test::WindowFixture window(tree / "big");
+    ui::frmMain& form = *window.form;
+    form.show();
+    form.checkFiles()->setChecked(true);
+    QElapsedTimer clock;
+    qint64 stoppedAt = -1;
+    duringRun(&form, [&] {
+        QTest::mouseClick(form.cmdMain(0), Qt::LeftButton);
+        stoppedAt = clock.elapsed();
+    });
+    clock.start();
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+    QVERIFY(stoppedAt >= 0);
+    QVERIFY2(clock.elapsed() - stoppedAt < 2000, "the run went on long after the stop");
+    QCOMPARE(window.quits, 0);
+    QVERIFY(!window.state.flagRunning);
+    QCOMPARE(form.cmdMain(0)->text(), QStringLiteral("終了"));
+    QVERIFY(form.cmdMain(1)->isEnabled());
+    // The stopped run's figures say they are partial, or no sub-directory row was started.
+    const ui::GridModel& grid = *form.gridModel();
+    QVERIFY(grid.text(0, 1).endsWith('+') || grid.text(2, 0).isEmpty());
+
+    // Idle, the same button ends the program.
+    QTest::mouseClick(form.cmdMain(0), Qt::LeftButton);
+    QCOMPARE(window.quits, 1);
+}
+
+void SurveyInWindowTest::closingTheWindowDuringARunEndsTheRun() {
+    test::TempTree tree;
+    makeWideTree(tree, 20000);
+    test::WindowFixture window(tree / "big");
+    ui::frmMain& form = *window.form;
+    form.show();
+    bool closed = false;
+    bool runEnded = false;
+    // As in the program: the run starts from the event loop, and the close arrives inside one of its yields.
+    QTimer::singleShot(0, &form, [&] {
+        duringRun(&form, [&] { closed = form.close(); });
+        QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+        runEnded = !form.engine().running();
+    });
+    QTimer::singleShot(60000, qApp, [] { QCoreApplication::exit(2); });
+    // With its last window gone the application leaves its loop, once the run has returned.
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(closed);
+    QVERIFY(runEnded);
+    QVERIFY(form.isHidden());
+    QVERIFY(!window.state.flagRunning);
+    QCOMPARE(window.quits, 0);
+}
+
+QTEST_MAIN(SurveyInWindowTest)
+#include "SurveyInWindowTest.moc"
