@@ -120,6 +120,8 @@ void frmMain::createControls() {
         connect(m_cmdMain[index], &QPushButton::clicked, this,
                 [this, index] { m_engine->cmdMain_Click(index); });
     }
+    // The box is 12 px high; the style's indicator would be cut at both edges.
+    m_checkFiles->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 10px; height: 10px; }"));
     m_cmdMain[0]->setCursor(Qt::ArrowCursor);
     m_cmdRefer->setAutoDefault(false);
     m_textPath->setToolTip(QStringLiteral("ディレクトリを入力してください"));
