@@ -110,6 +110,7 @@ private:
     std::unique_ptr<DriveCatalog> m_drives;
     std::unique_ptr<survey::SurveyEngine> m_engine;
     bool m_flagChanging = false;
+    bool m_busy = false;
     QString m_caption;
     QElapsedTimer m_sinceCaption;
     // Controls that have a pointer of their own (the path field's I-beam) and lose it while busy.

@@ -83,9 +83,10 @@ void frmMain::setExitCaption(std::string_view caption) {
 }
 
 void frmMain::setBusyPointer(bool busy) {
-    if (busy == testAttribute(Qt::WA_SetCursor)) {
+    if (busy == m_busy) {
         return;
     }
+    m_busy = busy;
     if (busy) {
         setCursor(Qt::WaitCursor);
         for (QWidget* child : findChildren<QWidget*>()) {

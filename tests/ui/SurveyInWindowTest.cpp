@@ -42,12 +42,22 @@ class SurveyInWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void checkButtonFillsTheGridWithTheTreesFigures();
     void controlsPointerAndCaptionWhileARunLasts();
     void initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow();
     void exitButtonStopsAWalkAndThenQuits();
     void closingTheWindowDuringARunEndsTheRun();
+
+private:
+    // 20,000 directories below big/, in 20 sub-directories: a walk long enough to be interrupted.
+    std::unique_ptr<test::TempTree> m_big;
 };
+
+void SurveyInWindowTest::initTestCase() {
+    m_big = std::make_unique<test::TempTree>();
+    makeWideTree(*m_big, 20000);
+}
 
 void SurveyInWindowTest::checkButtonFillsTheGridWithTheTreesFigures() {
     test::TempTree tree;
@@ -90,17 +100,20 @@ void SurveyInWindowTest::checkButtonFillsTheGridWithTheTreesFigures() {
 }
 
 void SurveyInWindowTest::controlsPointerAndCaptionWhileARunLasts() {
-    test::TempTree tree;
-    makeWideTree(tree, 2000);
-    test::WindowFixture window(tree / "big");
+    test::WindowFixture window(*m_big / "big");
     ui::frmMain& form = *window.form;
     form.show();
     form.checkFiles()->setChecked(true);
     bool checked = false;
     QStringList captions;
+    QList<QList<Qt::CursorShape>> pointers;  // window, path field, directory list, exit button
     QTimer watch;
-    connect(&watch, &QTimer::timeout, &form, [&] { captions << form.windowTitle(); });
-    watch.start(5);
+    connect(&watch, &QTimer::timeout, &form, [&] {
+        captions << form.windowTitle();
+        pointers.append({form.cursor().shape(), form.TextPath()->cursor().shape(),
+                         form.dirData()->cursor().shape(), form.cmdMain(0)->cursor().shape()});
+    });
+    watch.start(2);
     duringRun(&form, [&] {
         checked = true;
         QVERIFY(window.state.flagRunning);
@@ -112,15 +125,26 @@ void SurveyInWindowTest::controlsPointerAndCaptionWhileARunLasts() {
     QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
     watch.stop();
     QVERIFY(checked);
-    // The busy pointer covered the window and the path field, never the exit button; all back after.
+    QCOMPARE(form.gridModel()->rowCount(), 2 + 20);
+
+    // While busy, the pointer was the busy one everywhere but over the exit button.
+    const QList<Qt::CursorShape> busy = {Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor, Qt::ArrowCursor};
+    QVERIFY2(pointers.contains(busy), "the busy pointer was never seen during the run");
+    for (const auto& seen : pointers) {
+        QCOMPARE(seen.back(), Qt::ArrowCursor);
+    }
+    // After the run everything is back, the caption too.
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(form.TextPath()->cursor().shape(), Qt::IBeamCursor);
-    QCOMPARE(form.cmdMain(0)->cursor().shape(), Qt::ArrowCursor);
+    // Regression: a window keeps WA_SetCursor after unsetCursor(), which once hid the pointer of every later
+    // run.
+    form.view().setBusyPointer(true);
+    QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
+    form.view().setBusyPointer(false);
     QCOMPARE(form.windowTitle(), form.caption());
-    const bool progressShown = std::any_of(captions.begin(), captions.end(),
-                                           [&](const QString& c) { return c.contains(" entries, "); });
-    QVERIFY2(progressShown || captions.size() < 3, "the walk's progress never reached the caption");
-    QCOMPARE(form.gridModel()->rowCount(), 2 + 20);
+    QVERIFY2(std::any_of(captions.begin(), captions.end(),
+                         [](const QString& c) { return c.contains(" entries, "); }),
+             "the walk's progress never reached the caption");
 }
 
 void SurveyInWindowTest::initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow() {
@@ -154,9 +178,7 @@ void SurveyInWindowTest::initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow() 
 }
 
 void SurveyInWindowTest::exitButtonStopsAWalkAndThenQuits() {
-    test::TempTree tree;
-    makeWideTree(tree, 20000);
-    test::WindowFixture window(tree / "big");
+    test::WindowFixture window(*m_big / "big");
     ui::frmMain& form = *window.form;
     form.show();
     form.checkFiles()->setChecked(true);
@@ -184,9 +206,7 @@ void SurveyInWindowTest::exitButtonStopsAWalkAndThenQuits() {
 }
 
 void SurveyInWindowTest::closingTheWindowDuringARunEndsTheRun() {
-    test::TempTree tree;
-    makeWideTree(tree, 20000);
-    test::WindowFixture window(tree / "big");
+    test::WindowFixture window(*m_big / "big");
     ui::frmMain& form = *window.form;
     form.show();
     bool closed = false;

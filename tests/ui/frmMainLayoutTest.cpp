@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -114,6 +115,8 @@ void frmMainLayoutTest::windowIsFixedAndTitled() {
     test::WindowFixture window("/");
     ui::frmMain& form = *window.form;
     QCOMPARE(form.size(), QSize(531, 515));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY((form.geometry().center() - screen.center()).manhattanLength() <= 2);
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QCOMPARE(form.cmdMain(0)->cursor().shape(), Qt::ArrowCursor);
     QVERIFY(!form.windowIcon().isNull());
@@ -187,6 +190,12 @@ void frmMainLayoutTest::captionCarriesTheVersion() {
     QCOMPARE(ui::progressCaption("T", {1234567, 10, 12345678901}),
              QStringLiteral("1,234,567 entries, 12.3 GB — T"));
     QCOMPARE(ui::shortByteCount(999), QStringLiteral("999 B"));
+    // A walk's progress leads the caption while a run lasts; the end of the run puts the caption back.
+    window.form->view().EnableControls(false);
+    window.form->view().walkProgress({5000, 40, 2500000});
+    QCOMPARE(window.form->windowTitle(), QStringLiteral("5,000 entries, 2.5 MB — ") + window.form->caption());
+    window.form->view().EnableControls(true);
+    QCOMPARE(window.form->windowTitle(), window.form->caption());
     QCOMPARE(ui::shortByteCount(999960), QStringLiteral("1.0 MB"));
 }
 
