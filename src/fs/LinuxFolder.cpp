@@ -91,9 +91,9 @@ util::Result<std::unique_ptr<FileCollection>> LinuxFolder::Files() {
         return errorOf(directory);
     }
     const bool complete = (directory.flags & (kStoppedInside | kSaturated)) == 0;
-    std::string listing = directory.state == NodeState::Read ? Path() : std::string{};
-    return std::unique_ptr<FileCollection>(std::make_unique<SnapshotFiles>(
-        directory.ownFiles, Figure{directory.ownBytes, complete}, std::move(listing)));
+    return std::unique_ptr<FileCollection>(
+        std::make_unique<SnapshotFiles>(directory.ownFiles, Figure{directory.ownBytes, complete},
+                                        directory.state == NodeState::Read ? m_snapshot : nullptr, m_node));
 }
 
 std::vector<Problem> LinuxFolder::problems(std::size_t limit) const {

@@ -68,6 +68,12 @@ std::size_t budgetFromLimit() noexcept {
     return half > 96 ? half - 64 : 32;
 }
 
+// A description of its own: a dup() would share the read position with the caller's descriptor, and a
+// directory read to its end there would look empty here.
+util::UniqueFd reopenDirectory(int directory) noexcept {
+    return util::UniqueFd(::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
 template <class T>
 std::atomic_ref<T> shared(T& value) noexcept {
     return std::atomic_ref<T>(value);
@@ -77,7 +83,7 @@ class Walk {
 public:
     Walk(int root, std::string rootPath, const ScanOptions& options)
         : m_snapshot(std::make_shared<Snapshot>(std::move(rootPath))),
-          m_root(::fcntl(root, F_DUPFD_CLOEXEC, 0)),
+          m_root(reopenDirectory(root)),
           m_budget(options.descriptorBudget != 0 ? options.descriptorBudget : budgetFromLimit()),
           m_workers(options.workers != 0 ? options.workers : Scanner::defaultWorkers()),
           m_counters(m_workers) {}
@@ -96,11 +102,13 @@ private:
     };
 
     void work(unsigned index) noexcept;
-    void read(Worker& worker, std::uint32_t index);
+    // Reads one directory; returns a sub-directory for this worker to read next.
+    [[nodiscard]] std::optional<std::uint32_t> read(Worker& worker, std::uint32_t index);
     [[nodiscard]] util::UniqueFd open(std::uint32_t index, int& error);
     [[nodiscard]] util::UniqueFd reopen(std::uint32_t index, int& error);
     void releaseParent(DirNode& parent) noexcept;
-    void addChildren(Worker& worker, std::uint32_t index, util::UniqueFd& directory);
+    [[nodiscard]] std::optional<std::uint32_t> addChildren(Worker& worker, std::uint32_t index,
+                                                           util::UniqueFd& directory);
     [[nodiscard]] bool keepOpen() noexcept;
     void closeKept(int fd) noexcept;
     void fail(std::error_code error) noexcept;
@@ -182,8 +190,14 @@ void Walk::work(unsigned index) noexcept {
         Worker worker{m_counters[index], DirectoryReader{}, NameArena{}, {}, {}, {}, {}};
         std::uint32_t node = 0;
         while (m_queue.pop(node)) {
-            read(worker, node);
-            m_queue.finished();
+            std::optional<std::uint32_t> next = node;
+            while (next) {
+                next = read(worker, *next);
+                m_queue.finished();
+                if (m_stop.load(std::memory_order_relaxed)) {
+                    break;
+                }
+            }
         }
         const std::lock_guard lock(m_arenaMutex);
         m_arenas.push_back(std::move(worker.names));
@@ -212,7 +226,7 @@ WalkProgress Walk::progress() const noexcept {
     return sum;
 }
 
-void Walk::read(Worker& worker, std::uint32_t index) {
+std::optional<std::uint32_t> Walk::read(Worker& worker, std::uint32_t index) {
     int error = 0;
     util::UniqueFd directory = open(index, error);
     DirNode& node = m_snapshot->nodes()[index];
@@ -220,7 +234,7 @@ void Walk::read(Worker& worker, std::uint32_t index) {
         node.state = (error == ENOENT || error == ENOTDIR || error == ELOOP) ? NodeState::Vanished
                                                                              : NodeState::Unreadable;
         node.error = static_cast<std::uint16_t>(error);
-        return;
+        return std::nullopt;
     }
     worker.found.clear();
     worker.foundNames.clear();
@@ -302,7 +316,7 @@ void Walk::read(Worker& worker, std::uint32_t index) {
             if (!listedAny) {
                 node.state = NodeState::Unreadable;
                 node.error = static_cast<std::uint16_t>(more.error().value());
-                return;
+                return std::nullopt;
             }
             unmeasured = more.error().value();
             break;
@@ -321,12 +335,11 @@ void Walk::read(Worker& worker, std::uint32_t index) {
                   (unmeasured != 0 ? kEntriesUnmeasured : 0) | (stopped ? kStoppedInside : 0);
     node.error = static_cast<std::uint16_t>(unmeasured);
     node.state = NodeState::Read;
-    if (!worker.found.empty()) {
-        addChildren(worker, index, directory);
-    }
+    return worker.found.empty() ? std::nullopt : addChildren(worker, index, directory);
 }
 
-void Walk::addChildren(Worker& worker, std::uint32_t index, util::UniqueFd& directory) {
+std::optional<std::uint32_t> Walk::addChildren(Worker& worker, std::uint32_t index,
+                                               util::UniqueFd& directory) {
     const auto nameOf = [&worker](const Found& found) {
         return std::string_view(worker.foundNames).substr(found.nameOffset, found.nameLength);
     };
@@ -342,7 +355,7 @@ void Walk::addChildren(Worker& worker, std::uint32_t index, util::UniqueFd& dire
     const std::optional<std::uint32_t> first = nodes.allocate(count);
     if (!first) {
         fail(std::make_error_code(std::errc::not_enough_memory));
-        return;
+        return std::nullopt;
     }
     worker.pending.clear();
     for (std::uint32_t at = 0; at < count; ++at) {
@@ -363,17 +376,17 @@ void Walk::addChildren(Worker& worker, std::uint32_t index, util::UniqueFd& dire
     node.firstChild = *first;
     node.childCount = count;
     if (worker.pending.empty()) {
-        return;
+        return std::nullopt;
     }
     // Published before the children are queued: the queue's lock orders these writes before their reads.
     node.pendingOpens = static_cast<std::uint32_t>(worker.pending.size());
     node.fd = keepOpen() ? directory.release() : -1;
-    m_queue.push(worker.pending);
+    return m_queue.pushAndTake(worker.pending);
 }
 
 util::UniqueFd Walk::open(std::uint32_t index, int& error) {
     if (index == Snapshot::kRoot) {
-        util::UniqueFd root(::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0));
+        util::UniqueFd root = reopenDirectory(m_root.get());
         error = root ? 0 : errno;
         return root;
     }
@@ -411,7 +424,7 @@ util::UniqueFd Walk::reopen(std::uint32_t index, int& error) {
     for (std::uint32_t at = index; at != Snapshot::kRoot; at = nodes[at].parent) {
         chain.push_back(nodes[at].name);
     }
-    util::UniqueFd current(::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0));
+    util::UniqueFd current = reopenDirectory(m_root.get());
     for (auto name = chain.rbegin(); current && name != chain.rend(); ++name) {
         current.reset(::openat(current.get(), *name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }

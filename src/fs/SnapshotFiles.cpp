@@ -9,10 +9,10 @@ namespace trelmark::fs {
 
 util::Result<std::optional<File>> SnapshotFiles::next() {
     if (!m_directory && !m_finished) {
-        if (m_path.empty()) {
+        if (!m_snapshot) {
             m_finished = true;
         } else {
-            m_directory = openPath(m_path, O_RDONLY | O_DIRECTORY);
+            m_directory = openPath(m_snapshot->pathOf(m_node), O_RDONLY | O_DIRECTORY);
             if (!m_directory) {
                 return util::lastSystemError();
             }

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "fs/DirectoryReader.h"
 #include "fs/FileCollection.h"
+#include "fs/Snapshot.h"
 #include "util/UniqueFd.h"
 
 namespace trelmark::fs {
@@ -14,9 +16,11 @@ namespace trelmark::fs {
 // are enumerated (the walk keeps nothing per file). Thread: the component's owner thread.
 class SnapshotFiles final : public FileCollection {
 public:
-    // An empty `path` enumerates nothing (a mount point that was not entered).
-    SnapshotFiles(std::uint64_t count, Figure totalSize, std::string path)
-        : m_count(count), m_totalSize(totalSize), m_path(std::move(path)) {}
+    // Without a snapshot, enumerates nothing (a mount point that was not entered). The directory's path is
+    // only made when the members are asked for: on deep trees it is long.
+    SnapshotFiles(std::uint64_t count, Figure totalSize, std::shared_ptr<const Snapshot> snapshot,
+                  std::uint32_t node)
+        : m_count(count), m_totalSize(totalSize), m_snapshot(std::move(snapshot)), m_node(node) {}
 
     [[nodiscard]] util::Result<std::uint64_t> Count() const override { return m_count; }
     [[nodiscard]] util::Result<Figure> totalSize() const override { return m_totalSize; }
@@ -25,7 +29,8 @@ public:
 private:
     std::uint64_t m_count;
     Figure m_totalSize;
-    std::string m_path;
+    std::shared_ptr<const Snapshot> m_snapshot;
+    std::uint32_t m_node;
     util::UniqueFd m_directory;
     std::unique_ptr<DirectoryReader> m_reader;
     std::deque<File> m_batch;
