@@ -51,59 +51,49 @@ std::pair<util::UniqueFd, std::string> openParent(const std::string& root, std::
     }
 }
 
-// Empties the directory open at `dir` without recursion on the native stack.
+// Empties the directory open at `rootFd` without recursion and with two descriptors at most: it goes down
+// by name and back up through "..", so trees of any depth go.
 void removeContents(int rootFd) {
-    struct Level {
-        util::UniqueFd fd;
-        std::string nameInParent;
-    };
-    std::vector<Level> stack;
-    stack.push_back({util::UniqueFd(::dup(rootFd)), {}});
-    while (!stack.empty()) {
-        Level& top = stack.back();
-        ::fchmod(top.fd.get(), 0700);
-        util::UniqueFd scan(::dup(top.fd.get()));
-        DIR* stream = ::fdopendir(scan.release());
+    util::UniqueFd current(::openat(rootFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<std::string> below;  // the names from the root down to `current`
+    while (current) {
+        ::fchmod(current.get(), 0700);
+        DIR* stream = ::fdopendir(::openat(current.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (stream == nullptr) {
             fail("fdopendir");
         }
-        ::rewinddir(stream);
         std::string descend;
         while (const dirent* entry = ::readdir(stream)) {
             const std::string name = entry->d_name;
-            if (name == "." || name == "..") {
+            if (name == "." || name == ".." || ::unlinkat(current.get(), name.c_str(), 0) == 0) {
                 continue;
             }
-            if (::unlinkat(top.fd.get(), name.c_str(), 0) == 0) {
-                continue;
-            }
-            if (errno == EISDIR || errno == EPERM) {
-                if (::unlinkat(top.fd.get(), name.c_str(), AT_REMOVEDIR) == 0) {
-                    continue;
-                }
-                // Not empty, or a mount point: go down, or give up on what cannot be removed.
-                if (errno == ENOTEMPTY || errno == EEXIST || errno == EACCES) {
-                    descend = name;
-                    break;
-                }
+            if ((errno == EISDIR || errno == EPERM) &&
+                ::unlinkat(current.get(), name.c_str(), AT_REMOVEDIR) != 0 &&
+                (errno == ENOTEMPTY || errno == EEXIST || errno == EACCES)) {
+                descend = name;
+                break;
             }
         }
         ::closedir(stream);
         if (!descend.empty()) {
-            ::fchmodat(top.fd.get(), descend.c_str(), 0700, 0);
-            util::UniqueFd child(
-                ::openat(top.fd.get(), descend.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!child) {
+            ::fchmodat(current.get(), descend.c_str(), 0700, 0);
+            current.reset(
+                ::openat(current.get(), descend.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!current) {
                 fail("open " + descend);
             }
-            stack.push_back({std::move(child), descend});
+            below.push_back(std::move(descend));
             continue;
         }
-        const std::string done = std::move(top.nameInParent);
-        stack.pop_back();
-        if (!stack.empty() && ::unlinkat(stack.back().fd.get(), done.c_str(), AT_REMOVEDIR) != 0) {
-            fail("rmdir " + done);
+        if (below.empty()) {
+            return;
         }
+        current.reset(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!current || ::unlinkat(current.get(), below.back().c_str(), AT_REMOVEDIR) != 0) {
+            fail("rmdir " + below.back());
+        }
+        below.pop_back();
     }
 }
 
