@@ -1,0 +1,116 @@
+#include <cstdint>
+#include <string_view>
+#include <variant>
+
+#include "cli/ReportFormats.h"
+#include "util/DisplayName.h"
+
+namespace trelmark::cli {
+
+namespace {
+
+std::string base64(std::string_view bytes) {
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t left = bytes.size() - i;
+        std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
+        if (left > 1) {
+            group |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        }
+        if (left > 2) {
+            group |= static_cast<unsigned char>(bytes[i + 2]);
+        }
+        out += kAlphabet[(group >> 18) & 63];
+        out += kAlphabet[(group >> 12) & 63];
+        out += left > 1 ? kAlphabet[(group >> 6) & 63] : '=';
+        out += left > 2 ? kAlphabet[group & 63] : '=';
+    }
+    return out;
+}
+
+// A JSON string of UTF-8 text.
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+const char* jsonBool(bool value) {
+    return value ? "true" : "false";
+}
+
+std::string figureOrNull(const std::optional<survey::Cell>& cell) {
+    const auto* figure = cell ? std::get_if<fs::Figure>(&cell->value) : nullptr;
+    return figure == nullptr ? "null" : std::to_string(figure->value);
+}
+
+std::string shareOrNull(const std::optional<survey::Cell>& cell) {
+    const auto* share = cell ? std::get_if<survey::Share>(&cell->value) : nullptr;
+    return share == nullptr ? "null" : detail::plainDecimal(share->value);
+}
+
+std::string rowObject(int index, const ReportRow& row) {
+    std::string name = "null";
+    std::string raw = "null";
+    if (const auto& cell = row[ColumnName]) {
+        name = jsonString(cell->text);
+        const auto* rawName = std::get_if<survey::RawName>(&cell->value);
+        raw = jsonString(base64(rawName != nullptr ? rawName->bytes : cell->text));
+    }
+    return std::string("{\"kind\": \"") + detail::rowKind(index) + "\", \"name\": " + name +
+           ", \"name_base64\": " + raw + ", \"bytes\": " + figureOrNull(row[ColumnSize]) +
+           ", \"total_share\": " + shareOrNull(row[ColumnTotal]) +
+           ", \"used_share\": " + shareOrNull(row[ColumnUsed]) +
+           ", \"files\": " + figureOrNull(row[ColumnFiles]) + ", \"dirs\": " + figureOrNull(row[ColumnDirs]) +
+           ", \"complete\": " + jsonBool(detail::rowComplete(row)) + "}";
+}
+
+}  // namespace
+
+std::string formatJson(const ReportData& data) {
+    std::string out = "{\n";
+    out += "  \"target\": " + jsonString(util::displayName(data.target)) + ",\n";
+    out += "  \"target_base64\": " + jsonString(base64(data.target)) + ",\n";
+    out += "  \"drive_total_bytes\": " + figureOrNull(data.driveTotalSize) + ",\n";
+    out += "  \"drive_available_bytes\": " + figureOrNull(data.driveAvailableSpace) + ",\n";
+    out += std::string("  \"counted\": ") + jsonBool(data.counted) + ",\n";
+    out += std::string("  \"partial\": ") + jsonBool(data.partial()) + ",\n";
+    out += std::string("  \"cancelled\": ") + jsonBool(data.cancelled) + ",\n";
+    out += "  \"failure\": " + (data.failure ? jsonString(*data.failure) : std::string("null")) + ",\n";
+    out += "  \"rows\": [";
+    const std::vector<int> rows = data.writtenRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out += i == 0 ? "\n    " : ",\n    ";
+        out += rowObject(rows[i], data.rows[static_cast<std::size_t>(rows[i])]);
+    }
+    out += rows.empty() ? "],\n" : "\n  ],\n";
+    out += "  \"errors\": [";
+    for (std::size_t i = 0; i < data.problems.size(); ++i) {
+        const fs::Problem& problem = data.problems[i];
+        out += i == 0 ? "\n    " : ",\n    ";
+        out += "{\"path\": " + jsonString(util::displayName(problem.path)) +
+               ", \"path_base64\": " + jsonString(base64(problem.path)) +
+               ", \"error\": " + jsonString(problem.error.message()) + "}";
+    }
+    out += data.problems.empty() ? "]\n" : "\n  ]\n";
+    out += "}\n";
+    return out;
+}
+
+}  // namespace trelmark::cli

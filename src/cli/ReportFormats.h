@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "cli/ReportData.h"
+
+namespace trelmark::cli {
+
+// The three outputs of the report tool, each built whole from one survey's data. Free functions without
+// state; any thread; they never fail.
+
+// As the window shows it: the drive figures with their captions, then the grid's header and the rows the
+// run reached, in the program's number formats, columns aligned for a terminal (wide characters count two).
+[[nodiscard]] std::string formatText(const ReportData& data);
+
+// RFC 4180 (CRLF line ends, a header record, quoting where needed), raw numbers with "." as the decimal
+// point: shares as plain ratios, bytes and counts as exact integers, and per record whether every figure is
+// exact. The drive's figures come first, as records of the kinds drive_total and drive_available.
+[[nodiscard]] std::string formatCsv(const ReportData& data);
+
+// One object: target, drive figures, flags, rows with raw numbers (null where the run wrote nothing), and
+// the directories that could not be read. Names are valid UTF-8 (bytes that are not UTF-8 escaped as \xHH)
+// with the raw bytes beside them in base64.
+[[nodiscard]] std::string formatJson(const ReportData& data);
+
+// Shared by the formats.
+namespace detail {
+// The row kinds: "all", "files", "dir".
+[[nodiscard]] const char* rowKind(int row) noexcept;
+// A ratio in plain decimal notation, as short as reads back exactly; never an exponent, never a comma.
+[[nodiscard]] std::string plainDecimal(double value);
+[[nodiscard]] bool rowComplete(const ReportRow& row);
+}  // namespace detail
+
+}  // namespace trelmark::cli
