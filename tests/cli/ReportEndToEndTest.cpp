@@ -1,0 +1,337 @@
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ReportProcess.h"
+#include "support/TempTree.h"
+#include "survey/NumberFormat.h"
+
+namespace trelmark::test {
+namespace {
+
+using survey::formatCount;
+
+std::vector<std::string> splitLines(const std::string& text, std::string_view end = "\n") {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t stop = text.find(end, start);
+        if (stop == std::string::npos) {
+            stop = text.size();
+        }
+        lines.push_back(text.substr(start, stop - start));
+        start = stop + end.size();
+    }
+    return lines;
+}
+
+std::vector<std::string> words(std::string_view text) {
+    std::istringstream stream{std::string(text)};
+    std::vector<std::string> tokens;
+    for (std::string token; stream >> token;) {
+        tokens.push_back(token);
+    }
+    return tokens;
+}
+
+// One RFC 4180 record, CRLF already taken off.
+std::vector<std::string> csvFields(std::string_view record) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        const char c = record[i];
+        if (quoted && c == '"' && i + 1 < record.size() && record[i + 1] == '"') {
+            fields.back() += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+// The value of a key in one line of the report's json ("null" for null, strings without their quotes).
+std::string jsonField(const std::string& line, const std::string& key) {
+    const std::regex pattern("\"" + key + "\": (\"((?:[^\"\\\\]|\\\\.)*)\"|[^,}\\s]+)");
+    std::smatch match;
+    if (!std::regex_search(line, match, pattern)) {
+        return "<missing>";
+    }
+    return match[2].matched ? match[2].str() : match[1].str();
+}
+
+// What find says of the entries of one report row.
+struct Expected {
+    std::string name;  // as shown
+    std::uint64_t bytes = 0;
+    std::uint64_t files = 0;
+    std::uint64_t dirs = 0;
+};
+
+class ReportEndToEnd : public ::testing::Test {
+protected:
+    ReportEndToEnd() {
+        tree.write("own", std::string(1000, 'o'));
+        tree.sparse("own-sparse", 5'000'000'000ULL);
+        tree.write("alpha/a1", "hello");
+        tree.write("alpha/deep/er/d1", std::string(300, 'd'));
+        tree.symlink("a1", "alpha/link");
+        tree.mkdir("empty");
+        tree.hardlink("own", "beta/hard");
+        tree.write("beta/b", "x");
+        tree.write("日本語フォルダ/f", "0123456789");
+        tree.write(
+            "bad\xff"
+            "dir/z",
+            "zz");
+        tree.write("with,comma \"q\"/c", "ccc");
+    }
+
+    // Every row the report should show, from find.
+    [[nodiscard]] std::vector<Expected> expectedRows() const {
+        const FindTruth all = findTruth(tree.path());
+        std::vector<Expected> rows{{"ALL FILES", all.bytes, all.files, all.directories},
+                                   {".", 1000 + 5'000'000'000ULL, 2, 6}};
+        // In the component's order: by name, ASCII case-insensitive, then by bytes.
+        for (const char* name : {"alpha",
+                                 "bad\xff"
+                                 "dir",
+                                 "beta", "empty", "with,comma \"q\"", "日本語フォルダ"}) {
+            const FindTruth truth = findTruth(tree / name);
+            const std::string shown = std::string(name) ==
+                                              "bad\xff"
+                                              "dir"
+                                          ? "bad\\xFFdir"
+                                          : name;
+            rows.push_back({shown, truth.bytes, truth.files, truth.directories});
+        }
+        return rows;
+    }
+
+    TempTree tree;
+};
+
+TEST_F(ReportEndToEnd, TextShowsWhatFindCountsAsTheWindowWould) {
+    const ReportRun run = runReport({"--count", tree.path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::vector<std::string> lines = splitLines(run.out);
+    ASSERT_GE(lines.size(), 4u + expectedRows().size());
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("DriveTotalSize +[0-9,]+ bytes"))) << lines[0];
+    EXPECT_TRUE(std::regex_match(lines[1], std::regex("DriveAvailableSpace +[0-9,]+ bytes"))) << lines[1];
+    EXPECT_EQ(lines[2], "");
+    EXPECT_EQ(words(lines[3]), (std::vector<std::string>{"Directory", "Name", "Size(bytes)", "Total%",
+                                                         "Used%", "Files", "Dirs"}));
+    const std::vector<Expected> expected = expectedRows();
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::string& line = lines[4 + i];
+        ASSERT_TRUE(line.starts_with(expected[i].name + " ")) << line;
+        const auto tokens = words(std::string_view(line).substr(expected[i].name.size()));
+        ASSERT_EQ(tokens.size(), i == 0 ? 5u : 7u) << line;
+        EXPECT_EQ(tokens.front(), formatCount(expected[i].bytes)) << line;
+        EXPECT_EQ(tokens[tokens.size() - 2], formatCount(expected[i].files)) << line;
+        EXPECT_EQ(tokens.back(), formatCount(expected[i].dirs)) << line;
+    }
+    // Columns line up, the wide name counted as two columns a character: every "%" of Total% in one place.
+    const std::size_t column = lines[4].find('%');
+    EXPECT_EQ(lines[4 + 7].find('%'), column + (std::string("日本語フォルダ").size() - 14));
+}
+
+TEST_F(ReportEndToEnd, CsvCarriesTheRawNumbers) {
+    const ReportRun run = runReport({"--count", "--format", "csv", tree.path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(run.out.ends_with("\r\n"));
+    const std::vector<std::string> records = splitLines(run.out, "\r\n");
+    EXPECT_EQ(records[0], "kind,name,bytes,total_share,used_share,files,dirs,complete");
+    const auto total = csvFields(records[1]);
+    ASSERT_EQ(total[0], "drive_total");
+    const std::uint64_t driveTotal = std::stoull(total[2]);
+    EXPECT_EQ(csvFields(records[2])[0], "drive_available");
+    const std::vector<Expected> expected = expectedRows();
+    ASSERT_EQ(records.size(), 3 + expected.size());
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto fields = csvFields(records[3 + i]);
+        ASSERT_EQ(fields.size(), 8u) << records[3 + i];
+        EXPECT_EQ(fields[0], i == 0 ? "all" : i == 1 ? "files" : "dir");
+        EXPECT_EQ(fields[1], expected[i].name);
+        EXPECT_EQ(fields[2], std::to_string(expected[i].bytes));
+        EXPECT_DOUBLE_EQ(std::stod(fields[3]), static_cast<double>(expected[i].bytes) / driveTotal);
+        EXPECT_EQ(fields[3].find_first_of("eE"), std::string::npos);
+        EXPECT_EQ(fields[4].empty(), i == 0);
+        EXPECT_EQ(fields[5], std::to_string(expected[i].files));
+        EXPECT_EQ(fields[6], std::to_string(expected[i].dirs));
+        EXPECT_EQ(fields[7], "true");
+        sum += i == 0 ? 0 : expected[i].bytes;
+    }
+    EXPECT_EQ(sum, expected[0].bytes);
+    EXPECT_DOUBLE_EQ(std::stod(csvFields(records[3 + 2])[4]), static_cast<double>(expected[2].bytes) / sum);
+}
+
+TEST_F(ReportEndToEnd, JsonCarriesRawNumbersAndRawNames) {
+    const ReportRun run = runReport({"--format=json", "--count", tree.path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = splitLines(run.out);
+    ASSERT_EQ(lines.front(), "{");
+    ASSERT_EQ(lines.back(), "}");
+    std::map<std::string, std::string> top;
+    std::vector<std::string> rows;
+    for (const std::string& line : lines) {
+        if (line.starts_with("    {\"kind\"")) {
+            rows.push_back(line);
+        } else if (const auto colon = line.find("\": ");
+                   line.starts_with("  \"") && colon != std::string::npos) {
+            top[line.substr(3, colon - 3)] = jsonField(line, line.substr(3, colon - 3));
+        }
+    }
+    EXPECT_EQ(top["target"], tree.path());
+    EXPECT_TRUE(std::regex_match(top["drive_total_bytes"], std::regex("[0-9]+")));
+    EXPECT_EQ(top["counted"], "true");
+    EXPECT_EQ(top["partial"], "false");
+    EXPECT_EQ(top["cancelled"], "false");
+    EXPECT_EQ(top["failure"], "null");
+    const std::vector<Expected> expected = expectedRows();
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(jsonField(rows[i], "bytes"), std::to_string(expected[i].bytes));
+        EXPECT_EQ(jsonField(rows[i], "files"), std::to_string(expected[i].files));
+        EXPECT_EQ(jsonField(rows[i], "dirs"), std::to_string(expected[i].dirs));
+        EXPECT_EQ(jsonField(rows[i], "used_share") == "null", i == 0);
+        EXPECT_EQ(jsonField(rows[i], "complete"), "true");
+    }
+    EXPECT_EQ(jsonField(rows[3], "name"), "bad\\\\xFFdir");  // the escape's backslash, escaped for json
+    EXPECT_EQ(jsonField(rows[3], "name_base64"), "YmFk/2Rpcg==");
+    EXPECT_EQ(jsonField(rows[6], "name"), "with,comma \\\"q\\\"");
+}
+
+TEST_F(ReportEndToEnd, WithoutCountsTheCountColumnsStayEmpty) {
+    const ReportRun run = runReport({"--format", "csv", tree.path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto fields = csvFields(splitLines(run.out, "\r\n")[3]);
+    EXPECT_EQ(fields[5], "");
+    EXPECT_EQ(fields[6], "");
+}
+
+TEST(ReportCommand, RefusesWhatItCannotRead) {
+    const TempTree tree;
+    const ReportRun missing = runReport({tree / "nowhere"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "trelmark-report: cannot read directory '" + (tree / "nowhere") +
+                               "': No such file or directory\n");
+
+    tree.write("locked/inner/f", "x");
+    tree.chmod("locked", 0700);
+    ::chmod(tree.path().c_str(), 0755);
+    const ReportRun denied = runCommand({"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                         TRELMARK_REPORT_PATH, tree / "locked"});
+    EXPECT_EQ(denied.status, 2) << denied.err;
+    EXPECT_NE(denied.err.find("'" + (tree / "locked") + "': Permission denied"), std::string::npos)
+        << denied.err;
+}
+
+TEST(ReportCommand, ReportsADirectoryItCannotCountAndPrintsTheRowsBefore) {
+    const TempTree tree;
+    tree.write("a/f", "1");
+    tree.write("b/inner/f", "22");
+    tree.write("c/f", "333");
+    tree.chmod("b/inner", 0700);
+    ::chmod(tree.path().c_str(), 0755);
+    const ReportRun run = runCommand({"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                      TRELMARK_REPORT_PATH, "--count", "--format", "csv", tree.path()});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("異常なディレクトリがありました「" + (tree / "b") + "」"), std::string::npos)
+        << run.err;
+    const auto records = splitLines(run.out, "\r\n");
+    ASSERT_EQ(records.size(), 7u) << run.out;  // header, drive, all, files, a, b without counts
+    EXPECT_EQ(csvFields(records[5])[1], "a");
+    EXPECT_EQ(csvFields(records[6])[1], "b");
+    EXPECT_EQ(csvFields(records[6])[5], "");
+}
+
+TEST(ReportCommand, AnswersVersionHelpAndBadUsage) {
+    EXPECT_EQ(runReport({"--version"}).out, "trelmark-report 1.01.0013\n");
+    const ReportRun help = runReport({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: trelmark-report [--count]"));
+    const ReportRun bad = runReport({"--format", "xml"});
+    EXPECT_EQ(bad.status, 64);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_NE(bad.err.find("Usage:"), std::string::npos);
+    EXPECT_EQ(runReport({"a", "b"}).status, 64);
+}
+
+// `groups` directories of `leaves` empty directories each, made through descriptors: quick enough to
+// build a tree whose walk lasts a while.
+void makeWideTree(const std::string& root, int groups, int leaves) {
+    const int rootFd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(rootFd, 0);
+    for (int group = 0; group < groups; ++group) {
+        const std::string name = "g" + std::to_string(group);
+        ASSERT_EQ(::mkdirat(rootFd, name.c_str(), 0755), 0);
+        const int groupFd = ::openat(rootFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(groupFd, 0);
+        for (int leaf = 0; leaf < leaves; ++leaf) {
+            ASSERT_EQ(::mkdirat(groupFd, ("l" + std::to_string(leaf)).c_str(), 0755), 0);
+        }
+        ::close(groupFd);
+    }
+    ::close(rootFd);
+}
+
+// Memory is quick to fill where a busy disk takes half a millisecond a directory.
+std::unique_ptr<TempTree> treeInMemory() {
+    const char* const previous = std::getenv("TMPDIR");
+    const std::string kept = previous != nullptr ? previous : "";
+    const bool shm = ::access("/dev/shm", W_OK | X_OK) == 0;
+    if (shm) {
+        ::setenv("TMPDIR", "/dev/shm", 1);
+    }
+    auto tree = std::make_unique<TempTree>();
+    if (shm && previous != nullptr) {
+        ::setenv("TMPDIR", kept.c_str(), 1);
+    } else if (shm) {
+        ::unsetenv("TMPDIR");
+    }
+    return tree;
+}
+
+TEST(ReportCommand, CtrlCStopsTheWalkAndPrintsTheRowsReached) {
+    const auto tree = treeInMemory();
+    makeWideTree(tree->path(), 100, 500);
+    std::chrono::steady_clock::time_point signalled;
+    // The progress line appears as the walk begins; the stop must cut the walk short.
+    const ReportRun run =
+        runReport({"--count", "--format", "json", tree->path()}, [&](int pid, const std::string&) {
+            if (signalled == std::chrono::steady_clock::time_point{}) {
+                signalled = std::chrono::steady_clock::now();
+                ::kill(pid, SIGINT);
+            }
+        });
+    ASSERT_NE(signalled, std::chrono::steady_clock::time_point{}) << "no progress seen";
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(2));
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_NE(run.out.find("\"cancelled\": true"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"partial\": true"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("{\"kind\": \"all\""), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("stopped"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace trelmark::test

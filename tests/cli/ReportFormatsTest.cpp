@@ -1,0 +1,121 @@
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/ReportFormats.h"
+#include "cli/ReportOptions.h"
+#include "survey/NumberFormat.h"
+
+namespace trelmark::cli {
+namespace {
+
+ParsedArguments parse(std::vector<std::string_view> arguments) {
+    return parseArguments(arguments);
+}
+
+TEST(ReportOptions, ReadTheCommandLine) {
+    const ParsedArguments plain = parse({});
+    EXPECT_EQ(plain.action, ParsedArguments::Action::Run);
+    EXPECT_EQ(plain.options.directory, ".");
+    EXPECT_FALSE(plain.options.count);
+    EXPECT_TRUE(plain.options.progress);
+
+    const ParsedArguments full = parse({"--no-progress", "--format", "json", "--count", "/x"});
+    EXPECT_EQ(full.options.format, ReportFormat::Json);
+    EXPECT_TRUE(full.options.count);
+    EXPECT_FALSE(full.options.progress);
+    EXPECT_EQ(full.options.directory, "/x");
+
+    EXPECT_EQ(parse({"--", "--count"}).options.directory, "--count");
+    EXPECT_EQ(parse({"-"}).options.directory, "-");
+    EXPECT_EQ(parse({"--format=csv"}).options.format, ReportFormat::Csv);
+    EXPECT_EQ(parse({"/x", "--version"}).action, ParsedArguments::Action::Version);
+    for (const auto& bad : std::vector<std::vector<std::string_view>>{
+             {"--format"}, {"--format", "xml"}, {"-c"}, {"a", "b"}, {"--count=yes"}}) {
+        EXPECT_EQ(parse(bad).action, ParsedArguments::Action::UsageError) << bad.front();
+    }
+}
+
+ReportData sample() {
+    ReportData data;
+    data.target = "/t";
+    data.counted = true;
+    data.driveTotalSize = survey::countCell({1'000'000, true});
+    data.driveAvailableSpace = survey::countCell({5, true});
+    data.rows.resize(5);
+    data.rows[1] = {
+        survey::textCell("ALL FILES"),           survey::countCell({123'456'789'012'345'678, true}),
+        survey::shareCell({1, true}, {3, true}), std::nullopt,
+        survey::countCell({7, false}),           survey::countCell({2, false})};
+    data.rows[2] = {survey::textCell("."),
+                    survey::countCell({0, true}),
+                    survey::shareCell({0, true}, {1, true}),
+                    survey::shareCell({0, true}, {1, true}),
+                    survey::countCell({0, true}),
+                    survey::countCell({1, true})};
+    data.rows[3] = {survey::nameCell("名前\x01"
+                                     "a,\"b\""),
+                    survey::countCell({9, true}),
+                    survey::shareCell({9, true}, {10, true}),
+                    survey::shareCell({9, true}, {10, false}),
+                    survey::countCell({1, true}),
+                    survey::countCell({0, true})};
+    return data;  // row 4 was never reached
+}
+
+TEST(ReportFormats, TextWidensColumnsForLongValuesAndAlignsWideNames) {
+    const std::string text = formatText(sample());
+    EXPECT_EQ(text,
+              "DriveTotalSize       1,000,000 bytes\n"
+              "DriveAvailableSpace          5 bytes\n"
+              "\n"
+              "Directory Name                   Size(bytes)    Total%    Used%       Files       Dirs\n"
+              "ALL FILES            123,456,789,012,345,678   33.33 %                   7+         2+\n"
+              ".                                          0    0.00 %   0.00 %           0          1\n"
+              // Seven columns of padding: the name takes 13, its two ideographs two columns each.
+              "名前\\x01a,\"b\"                              9   90.00 % 90.00 %+           1          0\n");
+}
+
+TEST(ReportFormats, CsvQuotesWhatNeedsItAndMarksPartialRows) {
+    const std::string csv = formatCsv(sample());
+    EXPECT_EQ(csv,
+              "kind,name,bytes,total_share,used_share,files,dirs,complete\r\n"
+              "drive_total,,1000000,,,,,true\r\n"
+              "drive_available,,5,,,,,true\r\n"
+              "all,ALL FILES,123456789012345678,0.3333333333333333,,7,2,false\r\n"
+              "files,.,0,0,0,0,1,true\r\n"
+              "dir,\"名前\\x01a,\"\"b\"\"\",9,0.9,0.9,1,0,false\r\n");
+}
+
+TEST(ReportFormats, JsonEscapesNamesAndKeepsTheirBytes) {
+    ReportData data = sample();
+    data.cancelled = true;
+    data.problems.push_back({"/t/\xfe", std::make_error_code(std::errc::permission_denied)});
+    const std::string json = formatJson(data);
+    EXPECT_NE(json.find("\"partial\": true,"), std::string::npos);
+    EXPECT_NE(json.find("\"cancelled\": true,"), std::string::npos);
+    EXPECT_NE(json.find("\"name\": \"名前\\\\x01a,\\\"b\\\"\", \"name_base64\": \"5ZCN5YmNAWEsImIi\""),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"used_share\": null, \"files\": 7, \"dirs\": 2, \"complete\": false}"),
+              std::string::npos);
+    EXPECT_NE(
+        json.find(
+            "{\"path\": \"/t/\\\\xFE\", \"path_base64\": \"L3Qv/g==\", \"error\": \"Permission denied\"}"),
+        std::string::npos)
+        << json;
+}
+
+TEST(ReportFormats, AnEmptyRunPrintsOnlyWhatItHas) {
+    ReportData data;
+    data.target = "/t";
+    EXPECT_EQ(formatText(data), "");
+    EXPECT_EQ(formatCsv(data), "kind,name,bytes,total_share,used_share,files,dirs,complete\r\n");
+    EXPECT_NE(formatJson(data).find("\"rows\": [],\n  \"errors\": []\n}"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace trelmark::cli
