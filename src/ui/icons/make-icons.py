@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """Draws the program's icon: a space divided into blocks, the way a survey divides a directory.
 
-Writes icon.svg and the 16 and 32 px PNGs beside this script from one list of shapes on a 16-unit grid,
-so the small images stay sharp. Standard library only; run it again after changing a shape.
+Writes icon.svg and the PNGs of every size in SIZES beside this script from one list of shapes on a 16-unit
+grid, so the small images stay sharp. The window takes the 16 and 32 px images and the SVG from a Qt resource;
+the install puts every size into the hicolor icon theme. Standard library only; run it again after changing a
+shape and commit what it writes.
 """
 import pathlib
 import struct
 import zlib
 
 GRID = 16
+SIZES = (16, 32, 48, 64, 128, 256)  # the hicolor sizes that desktops look up for menus, docks and dialogs
 RADIUS = 2.5
 BACKGROUND = (0x00, 0x40, 0x00)  # the grid header's green
 BLOCKS = [  # x0, y0, x1, y1 on the grid, colour
@@ -82,5 +85,5 @@ def svg():
 if __name__ == "__main__":
     here = pathlib.Path(__file__).resolve().parent
     (here / "icon.svg").write_text(svg())
-    for size in (16, 32):
+    for size in SIZES:
         (here / f"icon-{size}.png").write_bytes(render(size))
