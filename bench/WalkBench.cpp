@@ -1,7 +1,7 @@
 // trelmark-walk: what a full survey asks of the file-system component, and nothing else, so that its cost
 // can be set beside du and the floor walker.
 //
-//   trelmark-walk DIR
+//   trelmark-walk [--workers N] DIR
 //
 // Looks the folder up, asks its Size (the walk), then visits every folder below through SubFolders and
 // asks each for its Size and its files' and sub-folders' Count, as the survey and its tally do. Prints the
@@ -78,11 +78,18 @@ bool visit(std::unique_ptr<fs::Folder> folder, Totals& totals, std::vector<Level
 }  // namespace
 
 int main(int argc, char** argv) {
+    fs::ScanOptions options;
+    // --workers N: the scanner's thread count, for choosing its default by measurement.
+    if (argc == 4 && std::string(argv[1]) == "--workers") {
+        options.workers = static_cast<unsigned>(std::stoul(argv[2]));
+        argv += 2;
+        argc -= 2;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: trelmark-walk DIR\n");
+        std::fprintf(stderr, "usage: trelmark-walk [--workers N] DIR\n");
         return 2;
     }
-    auto fileSystem = fs::createFileSystem();
+    auto fileSystem = fs::createFileSystem(options);
     if (fileSystem == nullptr) {
         std::fprintf(stderr, "trelmark-walk: no file-system component\n");
         return 1;

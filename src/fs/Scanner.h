@@ -11,7 +11,8 @@
 namespace trelmark::fs {
 
 struct ScanOptions {
-    unsigned workers = 0;              // 0: chosen from the number of processors
+    unsigned workers = 0;              // a fixed number; 0: one per processor, more while the disk is read
+    unsigned maxWorkers = 0;           // with workers 0: the most it grows to; 0: from the processors
     std::size_t descriptorBudget = 0;  // directory descriptors kept open at once; 0: from RLIMIT_NOFILE
     std::chrono::milliseconds progressInterval{20};
 };
@@ -30,7 +31,9 @@ public:
                                                         const ProgressHandler& handler,
                                                         const ScanOptions& options = {});
 
+    // Workers at the start of a walk, and how many it may grow to while it waits for the disk.
     [[nodiscard]] static unsigned defaultWorkers() noexcept;
+    [[nodiscard]] static unsigned maxWorkers() noexcept;
 };
 
 }  // namespace trelmark::fs
