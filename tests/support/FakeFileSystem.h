@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "fs/File.h"
 #include "fs/FileSystem.h"
 #include "fs/Problem.h"
 
@@ -82,9 +83,29 @@ public:
     util::Result<std::unique_ptr<fs::Drive>> GetDrive(std::string_view spec) override;
     void setProgressHandler(fs::ProgressHandler handler) override { m_handler = std::move(handler); }
 
-    struct Node;
-    struct Walk;
-    struct DriveInfo;
+    // The fake's tree, for its own objects.
+    struct Node {
+        std::string name;
+        Node* parent = nullptr;
+        std::vector<std::unique_ptr<Node>> children;
+        std::vector<fs::File> files;
+        bool unreadable = false;
+    };
+
+    // One walk of a tree, held by every folder object derived from the lookup that started it.
+    struct Walk {
+        Node* root = nullptr;
+        bool done = false;
+        bool stopped = false;
+    };
+
+    struct DriveInfo {
+        std::string name;
+        std::string rootPath;
+        std::uint64_t total = 0;
+        std::uint64_t available = 0;
+    };
+
     // For the fake's own objects.
     [[nodiscard]] std::error_code ask(FakeOp op, const Node* node);
     [[nodiscard]] std::error_code askDrive(FakeOp op, const DriveInfo& drive);
@@ -93,6 +114,7 @@ public:
     [[nodiscard]] std::string nameOf(const Node* node) const;
     [[nodiscard]] std::unique_ptr<fs::Folder> makeFolder(Node* node, std::shared_ptr<Walk> walk,
                                                          std::string spelling);
+    [[nodiscard]] std::unique_ptr<fs::Drive> makeDrive(const DriveInfo& drive);
     [[nodiscard]] util::Result<std::unique_ptr<fs::Folder>> folderAt(std::string_view path);
     [[nodiscard]] static std::pair<std::uint64_t, bool> sizeBelow(const Node* node);
     [[nodiscard]] static std::vector<fs::Problem> problemsBelow(const FakeFileSystem& system,
