@@ -6,6 +6,7 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,30 @@ TEST_F(ReportEndToEnd, WithoutCountsTheCountColumnsStayEmpty) {
     EXPECT_EQ(fields[6], "");
 }
 
+// Runs the tool as nobody, who cannot read what root made 0700. The build directory may lie where nobody
+// cannot reach (a clone under /root), so nobody gets a copy of the program of its own.
+class AsNobody {
+public:
+    AsNobody() {
+        ::chmod(m_bin.path().c_str(), 0755);
+        m_program = m_bin / "trelmark-report";
+        const std::string copy = "cp '" + std::string(TRELMARK_REPORT_PATH) + "' '" + m_program + "'";
+        if (std::system(copy.c_str()) != 0) {
+            throw std::runtime_error("cannot copy the program");
+        }
+    }
+    [[nodiscard]] ReportRun run(std::vector<std::string> arguments) const {
+        std::vector<std::string> command{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                         m_program};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return runCommand(command);
+    }
+
+private:
+    TempTree m_bin;
+    std::string m_program;
+};
+
 TEST(ReportCommand, RefusesWhatItCannotRead) {
     const TempTree tree;
     const ReportRun missing = runReport({tree / "nowhere"});
@@ -239,8 +264,7 @@ TEST(ReportCommand, RefusesWhatItCannotRead) {
     tree.write("locked/inner/f", "x");
     tree.chmod("locked", 0700);
     ::chmod(tree.path().c_str(), 0755);
-    const ReportRun denied = runCommand({"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                         TRELMARK_REPORT_PATH, tree / "locked"});
+    const ReportRun denied = AsNobody().run({tree / "locked"});
     EXPECT_EQ(denied.status, 2) << denied.err;
     EXPECT_NE(denied.err.find("'" + (tree / "locked") + "': Permission denied"), std::string::npos)
         << denied.err;
@@ -253,8 +277,7 @@ TEST(ReportCommand, ReportsADirectoryItCannotCountAndPrintsTheRowsBefore) {
     tree.write("c/f", "333");
     tree.chmod("b/inner", 0700);
     ::chmod(tree.path().c_str(), 0755);
-    const ReportRun run = runCommand({"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                      TRELMARK_REPORT_PATH, "--count", "--format", "csv", tree.path()});
+    const ReportRun run = AsNobody().run({"--count", "--format", "csv", tree.path()});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("異常なディレクトリがありました「" + (tree / "b") + "」"), std::string::npos)
         << run.err;
