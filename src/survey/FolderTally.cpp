@@ -97,7 +97,9 @@ bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, s
             stack.pop_back();
             continue;
         }
-        m_yield();
+        if (m_yield) {
+            m_yield();
+        }
         if (m_state.flagCancel) {
             m_lastError = std::make_error_code(std::errc::operation_canceled);
             return false;
