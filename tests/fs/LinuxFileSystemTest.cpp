@@ -142,7 +142,7 @@ TEST(LinuxFileSystem, WalksChainsDeeperThanPathMax) {
 }
 
 TEST(LinuxFileSystem, WalksAHundredThousandLevelsWithoutRecursion) {
-    const TempTree tree;
+    const TempTree tree(TempTree::Storage::Memory);
     tree.chain("c", "x", 100'000);
     auto component = fs::createFileSystem();
     auto folder = folderAt(*component, tree.path());
@@ -154,7 +154,7 @@ TEST(LinuxFileSystem, WalksAHundredThousandLevelsWithoutRecursion) {
 }
 
 TEST(LinuxFileSystem, ReadsAHugeDirectory) {
-    const TempTree tree;
+    const TempTree tree(TempTree::Storage::Memory);
     for (int index = 0; index < 100'000; ++index) {
         if (index % 1000 == 0) {
             tree.mkdir("huge/dir" + std::to_string(index));

@@ -38,7 +38,7 @@ util::UniqueFd openDirectory(const std::string& path) {
 }
 
 TEST(Scanner, ReportsProgressAndStopsPromptlyWithPartialFigures) {
-    const TempTree tree;
+    const TempTree tree(TempTree::Storage::Memory);
     makeWideTree(tree, 8'000, 1);
     const util::UniqueFd root = openDirectory(tree.path());
 
@@ -88,7 +88,7 @@ TEST(Scanner, WalksAgainFromADescriptorAlreadyReadToItsEnd) {
 }
 
 TEST(Scanner, StoppedWalkLeavesNoDescriptorOpen) {
-    const TempTree tree;
+    const TempTree tree(TempTree::Storage::Memory);
     makeWideTree(tree, 3'000, 0);
     const util::UniqueFd root = openDirectory(tree.path());
     const auto countOpen = [] {
@@ -112,7 +112,7 @@ TEST(Scanner, StoppedWalkLeavesNoDescriptorOpen) {
 }
 
 TEST(Scanner, SurvivesATreeThatChangesWhileItIsWalked) {
-    const TempTree tree;
+    const TempTree tree(TempTree::Storage::Memory);
     makeWideTree(tree, 2'000, 2);
     std::atomic<bool> done{false};
     // Another process's work, simulated: directories appear, vanish and move under the walk.

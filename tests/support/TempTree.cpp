@@ -10,7 +10,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include "util/UniqueFd.h"
@@ -99,10 +101,15 @@ void removeContents(int rootFd) {
 
 }  // namespace
 
-TempTree::TempTree() {
+TempTree::TempTree(Storage storage) {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/trelmark-test-XXXXXX";
+    std::string directory = base != nullptr && *base != '\0' ? base : "/tmp";
+    struct statfs memory {};
+    if (storage == Storage::Memory && ::statfs("/dev/shm", &memory) == 0 && memory.f_type == TMPFS_MAGIC &&
+        ::access("/dev/shm", W_OK) == 0) {
+        directory = "/dev/shm";
+    }
+    std::string pattern = directory + "/trelmark-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         fail("mkdtemp");
     }

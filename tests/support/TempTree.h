@@ -11,7 +11,11 @@ namespace trelmark::test {
 // may hold any bytes; parent directories are created as needed.
 class TempTree {
 public:
-    TempTree();
+    // Memory: in a tmpfs (/dev/shm) when there is one, for trees whose making would dominate a test on a
+    // disk file system (a hundred thousand directories cost seconds of journal there); else as Disk.
+    enum class Storage { Disk, Memory };
+
+    explicit TempTree(Storage storage = Storage::Disk);
     ~TempTree();
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;

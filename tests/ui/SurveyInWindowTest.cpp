@@ -55,7 +55,7 @@ private:
 };
 
 void SurveyInWindowTest::initTestCase() {
-    m_big = std::make_unique<test::TempTree>();
+    m_big = std::make_unique<test::TempTree>(test::TempTree::Storage::Memory);
     makeWideTree(*m_big, 20000);
 }
 
