@@ -18,6 +18,7 @@
 #include "ui/FileList.h"
 #include "ui/GridModel.h"
 #include "ui/PathField.h"
+#include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
 #include "ui/WindowLook.h"
 #include "util/ScopeExit.h"
@@ -133,6 +134,7 @@ void frmMain::createControls() {
     }
 
     connect(m_textPath, &QLineEdit::textChanged, this, &frmMain::TextPath_Change);
+    connect(m_cmdRefer, &QPushButton::clicked, this, &frmMain::cmdRefer_Click);
     connect(m_dirData, &DirectoryList::PathChanged, this, &frmMain::dirData_Change);
     connect(m_driveData, &DriveList::DriveChanged, this, &frmMain::driveData_Change);
 }
@@ -174,6 +176,7 @@ void frmMain::formLoad() {
                                QString::fromUtf8(util::kLegalNotice));
     setWindowTitle(m_caption);
     InitGrid();
+    m_startDirectory = absolutePath(m_state.pathStart).value_or(m_state.pathStart);
     m_flagChanging = true;
     QString start = toDisplay(m_state.pathStart);
     m_textPath->setText(start);

@@ -90,6 +90,12 @@ private:
     void dirData_Change();
     void driveData_Change();
 
+    void cmdRefer_Click();
+    // The directory chosen in Qt's own file dialog, opened on `initialDirectory` (display text); empty when
+    // cancelled. The process's current directory is `returnDirectory` (raw) afterwards, where it can be.
+    [[nodiscard]] QString BrowseDirectory(const QString& initialDirectory,
+                                          const std::string& returnDirectory);
+
     // The survey engine's view.
     void InitGrid() override;
     void setRowCount(int rows) override;
@@ -110,6 +116,9 @@ private:
     std::unique_ptr<DriveCatalog> m_drives;
     std::unique_ptr<survey::SurveyEngine> m_engine;
     bool m_flagChanging = false;
+    // `pathStart` as the window found it at load, made absolute against the directory the program started
+    // in, so that going back there after browsing does not wander off a relative start directory.
+    std::string m_startDirectory;
     bool m_busy = false;
     QString m_caption;
     QElapsedTimer m_sinceCaption;
