@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "app/StartDirectory.h"
 #include "fs/FileSystem.h"
@@ -29,12 +31,26 @@ bool Program::InitSystem() {
     return true;
 }
 
+// Whatever the locale: the window speaks Japanese, so the dialogs it opens should too. Without the
+// translations installed, Qt's texts stay English and nothing else changes.
+void Program::loadQtTranslations() {
+    if (m_qtTranslations) {
+        return;
+    }
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator.get());
+        m_qtTranslations = std::move(translator);
+    }
+}
+
 bool Program::Main() {
     if (!InitSystem()) {
         return false;
     }
     m_state.pathStart = startDirectory(m_arguments, m_programDirectory);
     if (!m_window) {
+        loadQtTranslations();
         m_window = std::make_unique<ui::frmMain>(m_state, m_programDirectory, [this] { QuitApplication(); });
     }
     m_window->show();

@@ -8,6 +8,8 @@
 #include "survey/ProgramState.h"
 #include "util/FindCursor.h"
 
+class QTranslator;
+
 namespace trelmark::ui {
 class frmMain;
 }
@@ -15,7 +17,8 @@ class frmMain;
 namespace trelmark::app {
 
 // The program's lifetime: the program-wide state, the one enumeration cursor and the one window.
-// `Main` sets up and shows the window and returns; the program then lives in Qt's event loop, and ends when
+// `Main` sets up and shows the window, with Qt's own texts (the file dialog's buttons) in Japanese like
+// the window's, and returns; the program then lives in Qt's event loop, and ends when
 // the window closes (QApplication quits on its last window) or through `QuitApplication`.
 // Owns the state and the window; the window is deleted with the program, after the event loop, never
 // inside a handler. Thread: the GUI thread, with a QApplication alive. Errors: Main returns false, with a
@@ -41,12 +44,14 @@ public:
 
 private:
     bool InitSystem();
+    void loadQtTranslations();
 
     std::vector<std::string> m_arguments;
     std::string m_programDirectory;
     FileSystemFactory m_createFileSystem;
     survey::ProgramState m_state;
     util::FindCursor m_findCursor;
+    std::unique_ptr<QTranslator> m_qtTranslations;
     std::unique_ptr<ui::frmMain> m_window;
 };
 

@@ -1,5 +1,9 @@
 // Start-up and shutdown: the start directory taken from the command line, the component that must exist
 // before a window is shown, and the two ways out.
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +36,7 @@ private slots:
     void noComponentMeansNoWindow();
     void quitApplicationUnloadsTheWindowThenEndsTheLoop();
     void exitButtonWhileIdleEndsTheProgram();
+    void theBrowseDialogSpeaksJapanese();
 };
 
 void StartUpTest::startDirectoryIsTheArgumentTextAsGiven_data() {
@@ -100,6 +105,27 @@ void StartUpTest::exitButtonWhileIdleEndsTheProgram() {
     QTimer::singleShot(30000, qApp, [] { QCoreApplication::exit(2); });
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(program.window()->isHidden());
+}
+
+void StartUpTest::theBrowseDialogSpeaksJapanese() {
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm")) {
+        QSKIP("Qt's Japanese translations are not installed");
+    }
+    app::Program program({"/"}, "/", realComponent());
+    QVERIFY(program.Main());
+    QStringList buttons;
+    QTimer::singleShot(0, qApp, [&buttons] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            for (const QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons()) {
+                buttons << button->text();
+            }
+            dialog->reject();
+        }
+    });
+    program.window()->cmdRefer()->click();
+    QCOMPARE(buttons.size(), 2);
+    QVERIFY2(buttons.contains(QStringLiteral("開く(&O)")), qPrintable(buttons.join(u' ')));
+    QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join(u' ')));
 }
 
 QTEST_MAIN(StartUpTest)
