@@ -1,0 +1,71 @@
+#include "ui/PathDrop.h"
+
+#include <sys/stat.h>
+
+#include <QMimeData>
+#include <QUrl>
+
+#include "util/PathHelpers.h"
+
+namespace trelmark::ui {
+
+std::optional<std::string> localPath(const QUrl& url) {
+    if (!url.isValid() || url.scheme() != QLatin1String("file")) {
+        return std::nullopt;
+    }
+    // A file URL naming another host is no path here: "//host/p" would read as "/host/p".
+    if (const QString host = url.host();
+        !host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0) {
+        return std::nullopt;
+    }
+    // Decoding the encoded form ourselves keeps bytes that are not UTF-8; toLocalFile() would replace them.
+    const QByteArray raw = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!raw.startsWith('/')) {
+        return std::nullopt;
+    }
+    return raw.toStdString();
+}
+
+QUrl fileUrl(std::string_view rawPath) {
+    const QByteArray encoded =
+        QByteArray(rawPath.data(), static_cast<qsizetype>(rawPath.size())).toPercentEncoding("/");
+    return QUrl(QLatin1String("file://") + QString::fromLatin1(encoded), QUrl::StrictMode);
+}
+
+std::optional<std::string> firstLocalPath(const QMimeData& data) {
+    if (!data.hasUrls()) {
+        return std::nullopt;
+    }
+    for (const QUrl& url : data.urls()) {
+        if (auto path = localPath(url)) {
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> droppedDirectory(const QMimeData& data) {
+    auto path = firstLocalPath(data);
+    if (!path) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::stat(path->c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return path;
+    }
+    return util::GetParentPath(*path, util::PathStyle::Posix);
+}
+
+QMimeData* pathMimeData(const QString& text, const std::optional<std::string>& rawDirectory) {
+    auto* data = new QMimeData;
+    if (rawDirectory) {
+        data->setUrls({fileUrl(*rawDirectory)});
+    }
+    data->setText(text);
+    return data;
+}
+
+}  // namespace trelmark::ui
