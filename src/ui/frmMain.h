@@ -110,6 +110,9 @@ private:
     [[nodiscard]] bool countOption() const override;
     [[nodiscard]] std::string directoryPath() const override;
     void walkProgress(const fs::WalkProgress& progress) override;
+    // The run found nothing to survey (the directory vanished, or cannot be opened): said in a message,
+    // so the previous run's rows are not taken for this directory's.
+    void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
 
     survey::ProgramState& m_state;
     std::string m_programDirectory;

@@ -13,8 +13,10 @@
 #include "ui/FileList.h"
 #include "ui/GridModel.h"
 #include "ui/PathField.h"
+#include "ui/TextConversion.h"
 #include "ui/WindowLook.h"
 #include "ui/frmMain.h"
+#include "util/Version.h"
 
 namespace trelmark::ui {
 
@@ -29,6 +31,20 @@ constexpr int kCaptionIntervalMs = 200;
 
 QString toText(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// The reasons a user meets, in the window's language; the system's words for the rest.
+QString reasonText(std::error_code error) {
+    if (error == std::errc::no_such_file_or_directory) {
+        return QStringLiteral("見つかりません");
+    }
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted) {
+        return QStringLiteral("アクセスが拒否されました");
+    }
+    if (error == std::errc::not_a_directory) {
+        return QStringLiteral("ディレクトリではありません");
+    }
+    return QString::fromStdString(error.message());
 }
 
 }  // namespace
@@ -121,6 +137,14 @@ bool frmMain::countOption() const {
 
 std::string frmMain::directoryPath() const {
     return m_dirData->rawPath();
+}
+
+void frmMain::lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) {
+    static_cast<void>(step);  // the directory's own path serves both lookups here
+    const QString text = QStringLiteral("ディレクトリを開けません「") + toDisplay(path) +
+                         QStringLiteral("」\n") + reasonText(error);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(util::kProgramTitle), text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void frmMain::walkProgress(const fs::WalkProgress& progress) {

@@ -1,8 +1,13 @@
 // Surveys driven through the window's buttons: the figures that reach the grid and labels, the state of
 // the controls and the pointer while a run lasts, a stop through the exit button during a walk, and a
 // close of the window during a run.
+#include <functional>
+
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -48,6 +53,7 @@ private slots:
     void initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow();
     void exitButtonStopsAWalkAndThenQuits();
     void closingTheWindowDuringARunEndsTheRun();
+    void aDirectoryThatVanishedBeforeTheCheckIsNamedInAMessage();
 
 private:
     // 20,000 directories below big/, in 20 sub-directories: a walk long enough to be interrupted.
@@ -225,6 +231,36 @@ void SurveyInWindowTest::closingTheWindowDuringARunEndsTheRun() {
     QVERIFY(form.isHidden());
     QVERIFY(!window.state.flagRunning);
     QCOMPARE(window.quits, 0);
+}
+
+void SurveyInWindowTest::aDirectoryThatVanishedBeforeTheCheckIsNamedInAMessage() {
+    test::TempTree tree;
+    tree.write("kept/file", "x");
+    tree.mkdir("gone");
+    test::WindowFixture window(tree / "kept");
+    ui::frmMain& form = *window.form;
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);  // a first survey leaves its rows
+    QCOMPARE(form.gridModel()->text(0, 0), QStringLiteral("ALL FILES"));
+    QVERIFY(form.dirData()->assignPath(QString::fromStdString(tree / "gone")));
+    tree.removeAll(tree / "gone");
+    ::rmdir((tree / "gone").c_str());
+
+    QString message;
+    std::function<void()> answer = [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->accept();
+            return;
+        }
+        QTimer::singleShot(10, &form, answer);
+    };
+    QTimer::singleShot(0, &form, answer);
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+    QCOMPARE(message, QStringLiteral("ディレクトリを開けません「") + QString::fromStdString(tree / "gone") +
+                          QStringLiteral("」\n見つかりません"));
+    QVERIFY(!window.state.flagRunning);
+    QVERIFY(form.cmdMain(1)->isEnabled());
+    QCOMPARE(form.cmdMain(0)->text(), QStringLiteral("終了"));
 }
 
 QTEST_MAIN(SurveyInWindowTest)
