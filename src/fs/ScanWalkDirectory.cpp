@@ -103,12 +103,15 @@ std::optional<std::uint32_t> ScanWalk::read(Worker& worker, std::uint32_t index)
         worker.counters.directories.fetch_add(directories, std::memory_order_relaxed);
         entries = directories = 0;
         if (!more) {
+            // A directory removed since it was opened lists as ENOENT: gone, like one that could not be
+            // opened any more, and what was listed of it before stands.
+            const int error = more.error().value();
             if (!listedAny) {
-                node.state = NodeState::Unreadable;
-                node.error = static_cast<std::uint16_t>(more.error().value());
+                node.state = error == ENOENT ? NodeState::Vanished : NodeState::Unreadable;
+                node.error = static_cast<std::uint16_t>(error);
                 return std::nullopt;
             }
-            unmeasured = more.error().value();
+            unmeasured = error == ENOENT ? 0 : error;
             break;
         }
         listedAny = true;

@@ -140,6 +140,19 @@ TEST(Scanner, SurvivesATreeThatChangesWhileItIsWalked) {
     churn.join();
 }
 
+// Regression: a directory removed between its opening and its listing reads as ENOENT, and the walk called
+// it unreadable, so that a survey with counts ended on a directory that was merely gone.
+TEST(Scanner, ADirectoryRemovedAfterItWasOpenedIsGoneNotUnreadable) {
+    const TempTree tree;
+    tree.mkdir("gone");
+    const util::UniqueFd gone = openDirectory(tree / "gone");
+    ASSERT_EQ(::rmdir((tree / "gone").c_str()), 0);
+    const auto snapshot = fs::Scanner::walk(gone.get(), tree / "gone", {});
+    EXPECT_NE(snapshot->node(fs::Snapshot::kRoot).state, fs::NodeState::Unreadable);
+    EXPECT_TRUE(snapshot->node(fs::Snapshot::kRoot).complete());
+    EXPECT_TRUE(snapshot->problems(fs::Snapshot::kRoot, 10).empty());
+}
+
 // Tests run as root; these run the walk as "nobody" so that permissions bind.
 class UnreadableTree : public ::testing::Test {
 protected:
