@@ -38,6 +38,9 @@ int main(int argc, char* argv[]) {
                                             .arg(util::kVersionMajor)
                                             .arg(util::kVersionMinor)
                                             .arg(util::kVersionRevision));
+    // Names the installed desktop file, so that a Wayland compositor or a dock ties the window to its menu
+    // entry and themed icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(util::kApplicationId));
 
     app::Program program(arguments, app::executableDirectory(), [] { return fs::createFileSystem(); });
     if (!program.Main()) {
