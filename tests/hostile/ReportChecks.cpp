@@ -1,0 +1,143 @@
+#include "ReportChecks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "util/DisplayName.h"
+
+namespace trelmark::test {
+
+namespace {
+
+// The NUL-separated output of a find below `directory`, which may hold any bytes but a NUL.
+std::vector<std::string> findLines(const std::string& directory, const std::string& test, bool ownOnly) {
+    std::string quoted = "'";
+    for (const char c : directory) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    quoted += "'";
+    const std::string command = "find " + quoted + " -mindepth 1 " + (ownOnly ? "-maxdepth 1 " : "") +
+                                "-xdev " + test + " 2>/dev/null";
+    std::vector<std::string> lines;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run find";
+        return lines;
+    }
+    char* line = nullptr;
+    size_t capacity = 0;
+    while (::getdelim(&line, &capacity, '\0', pipe) > 0) {
+        lines.emplace_back(line);
+    }
+    std::free(line);
+    ::pclose(pipe);
+    return lines;
+}
+
+FindTruth findEntries(const std::string& directory, bool ownOnly) {
+    FindTruth truth;
+    for (const std::string& size : findLines(directory, "! -type d -printf '%s\\0'", ownOnly)) {
+        truth.bytes += std::strtoull(size.c_str(), nullptr, 10);
+        ++truth.files;
+    }
+    truth.directories = findLines(directory, "-type d -printf x\\\\0", ownOnly).size();
+    return truth;
+}
+
+// find -xdev tells mounts apart by device only, so it enters a bind mount of the same file system, which
+// the walk does not: what find counted there is taken off again.
+FindTruth withoutBindMounts(FindTruth truth, const std::string& directory,
+                            const std::set<std::string>& mounts) {
+    struct stat top {};
+    ::stat(directory.c_str(), &top);
+    for (const std::string& name : mounts) {
+        struct stat mount {};
+        if (::stat((directory + "/" + name).c_str(), &mount) == 0 && mount.st_dev == top.st_dev) {
+            const FindTruth inside = findWholeTree(directory + "/" + name);
+            truth.bytes -= inside.bytes;
+            truth.files -= inside.files;
+            truth.directories -= inside.directories;
+        }
+    }
+    return truth;
+}
+
+}  // namespace
+
+void expectCleanExit(const ReportOutcome& run, std::set<int> allowed) {
+    EXPECT_FALSE(run.timedOut) << "the report hung; killed after " << run.seconds << " s";
+    EXPECT_LT(run.status, 128) << "the report died of signal " << run.status - 128 << "\n" << run.err;
+    EXPECT_TRUE(allowed.contains(run.status)) << "exit status " << run.status << "\n" << run.err;
+}
+
+std::optional<JsonValue> jsonReport(const ReportOutcome& run) {
+    auto report = parseJson(run.out);
+    EXPECT_TRUE(report) << "not one JSON value:\n" << run.out << "\n" << run.err;
+    return report;
+}
+
+FindTruth findOwnEntries(const std::string& directory) {
+    return findEntries(directory, true);
+}
+
+FindTruth findWholeTree(const std::string& directory) {
+    return findEntries(directory, false);
+}
+
+std::string rowName(const JsonValue& row) {
+    return fromBase64(row["name_base64"].text());
+}
+
+const JsonValue& rowNamed(const JsonValue& report, const std::string& raw) {
+    static const JsonValue kNone;
+    for (const JsonValue& row : report["rows"].items()) {
+        if (row["kind"].text() == "dir" && rowName(row) == raw) {
+            return row;
+        }
+    }
+    return kNone;
+}
+
+void expectRowsMatchFind(const JsonValue& report, const std::string& directory,
+                         const std::set<std::string>& boundaries, const std::set<std::string>& moving) {
+    const auto expectRow = [](const JsonValue& row, const FindTruth& truth, const std::string& what) {
+        EXPECT_EQ(row["bytes"].count(), truth.bytes) << what;
+        EXPECT_EQ(row["files"].count(), truth.files) << what;
+        EXPECT_EQ(row["dirs"].count(), truth.directories) << what;
+        EXPECT_TRUE(row["complete"].boolean()) << what;
+    };
+    std::set<std::string> expectedNames;
+    for (const std::string& name : findLines(directory, "-type d -printf '%f\\0'", true)) {
+        expectedNames.insert(name);
+    }
+    std::set<std::string> rowNames;
+    for (const JsonValue& row : report["rows"].items()) {
+        const std::string kind = row["kind"].text();
+        const std::string name = rowName(row);
+        EXPECT_EQ(row["name"].text(), kind == "dir" ? util::displayName(name) : name) << "escaped as shown";
+        if (kind == "all") {
+            if (moving.empty()) {
+                expectRow(row, withoutBindMounts(findWholeTree(directory), directory, boundaries),
+                          "ALL FILES of " + directory);
+            }
+        } else if (kind == "files") {
+            expectRow(row, findOwnEntries(directory), ". of " + directory);
+        } else if (boundaries.contains(name)) {
+            expectRow(row, FindTruth{}, "mount point " + util::displayName(name));
+            rowNames.insert(name);
+        } else if (!moving.contains(name)) {
+            expectRow(row, findWholeTree(directory + "/" + name), util::displayName(name));
+            rowNames.insert(name);
+        }
+    }
+    for (const std::string& name : moving) {
+        expectedNames.erase(name);
+    }
+    EXPECT_EQ(rowNames, expectedNames) << "one row for each sub-directory";
+}
+
+}  // namespace trelmark::test
