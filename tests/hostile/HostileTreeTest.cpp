@@ -201,7 +201,7 @@ TEST_F(HostileTree, DirectoriesNobodyMayReadAreNamedAndMarkedAsLowerBounds) {
     for (const std::string name : {"a-open", "f-after"}) {
         EXPECT_EQ(rowNamed(*json, name)["bytes"].count(), findWholeTree(tree / name).bytes) << name;
     }
-    EXPECT_EQ(json->operator[]("rows").items().at(1)["bytes"].count(), findOwnEntries(tree.path()).bytes)
+    EXPECT_EQ((*json)["rows"].items().at(1)["bytes"].count(), findOwnEntries(tree.path()).bytes)
         << "a file nobody may read is still measured";
 
     // In the text, the size of a row over an unreadable part is marked, the others are not.
