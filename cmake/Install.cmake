@@ -53,9 +53,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What dpkg-shlibdeps cannot see, because Qt loads it at run time or the text needs it: the xcb platform
-# plugin, the SVG icon engine and image plugin, and a font with the Japanese captions.
+# plugin, the SVG icon engine and image plugin, Qt's own Japanese texts for the file dialog, and a font
+# with the Japanese captions.
 if(TRELMARK_BUILD_GUI)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-ipafont-gothic")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n, fonts-ipafont-gothic")
 endif()
 
 include(CPack)
