@@ -62,18 +62,22 @@ util::Result<std::unique_ptr<Drive>> ComponentState::getDrive(std::string_view s
     if (!handle || ::statx(handle.get(), "", AT_EMPTY_PATH, STATX_MNT_ID, &status) != 0) {
         return util::lastSystemError();
     }
-    util::Result<MountTable> table = MountTable::read();
-    if (!table) {
-        return table.error();
+    const util::Result<MountTable> table = MountTable::read();
+    const MountEntry* mount = nullptr;
+    if (table) {
+        mount = (status.stx_mask & STATX_MNT_ID) != 0 ? table->findById(static_cast<int>(status.stx_mnt_id))
+                                                      : nullptr;
+        if (mount == nullptr) {
+            mount = table->containing(*where);
+        }
     }
-    const MountEntry* mount = (status.stx_mask & STATX_MNT_ID) != 0
-                                  ? table->findById(static_cast<int>(status.stx_mnt_id))
-                                  : table->containing(*where);
-    if (mount == nullptr) {
-        return std::errc::no_such_device;
-    }
-    return std::unique_ptr<Drive>(
-        std::make_unique<LinuxDrive>(shared_from_this(), *mount, std::move(handle)));
+    // In a chroot whose root is no mount point (or without /proc), the file system holding the path is
+    // mounted outside this process's view. Its figures still come from the handle; its root, as far as this
+    // process can see, is "/".
+    MountEntry outsideView;
+    outsideView.mountPoint = "/";
+    return std::unique_ptr<Drive>(std::make_unique<LinuxDrive>(
+        shared_from_this(), mount != nullptr ? *mount : outsideView, std::move(handle)));
 }
 
 void ComponentState::setProgressHandler(ProgressHandler handler) {

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <sys/statvfs.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "fs/Drive.h"
@@ -287,6 +288,37 @@ TEST(LinuxFileSystem, FindsTheDriveOfAPathAsDfDoes) {
     auto drive = folder->Drive();
     ASSERT_TRUE(drive);
     EXPECT_GT(*(*drive)->TotalSize(), 0u);
+}
+
+// Regression: in a chroot whose root is no mount point the drive of every path was "no such device",
+// because the mount holding it lies outside the process's view.
+TEST(LinuxFileSystem, FindsTheDriveInAChrootWhoseRootIsNoMountPoint) {
+    const TempTree tree;
+    tree.write("data/file", "x");
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string result = "cannot chroot";
+        if (::chroot(tree.path().c_str()) == 0 && ::chdir("/") == 0) {
+            auto component = fs::createFileSystem();
+            auto drive = component->GetDrive("/data/file");
+            auto root =
+                drive ? (*drive)->RootFolder() : util::Result<std::unique_ptr<fs::Folder>>(drive.error());
+            result = !drive  ? drive.error().message()
+                     : !root ? root.error().message()
+                             : (*root)->Path() + " " + std::to_string((*drive)->TotalSize().valueOr(0) > 0);
+        }
+        static_cast<void>(::write(channel[1], result.data(), result.size()));
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    char buffer[256] = {};
+    const ssize_t got = ::read(channel[0], buffer, sizeof buffer - 1);
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0), "/ 1");
 }
 
 // Mounting needs privileges the test may not have; where it cannot mount, it says so and passes.
