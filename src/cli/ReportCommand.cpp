@@ -119,7 +119,9 @@ int survey(const ReportOptions& options, const std::string& target) {
         complain(*data.failure);
         return ExitFailed;
     }
-    return ExitDone;
+    // Without counts no tally fails, but a survey with unreadable parts is still no complete one: a script
+    // that reads only the status must not take it for one.
+    return data.problems.empty() ? ExitDone : ExitFailed;
 }
 
 }  // namespace

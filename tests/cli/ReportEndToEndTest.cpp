@@ -270,6 +270,18 @@ TEST(ReportCommand, RefusesWhatItCannotRead) {
         << denied.err;
 }
 
+TEST(ReportCommand, AnUnreadablePartMakesEvenAnUncountedSurveyFail) {
+    const TempTree tree;
+    tree.write("a/f", "1");
+    tree.write("b/inner/f", "22");
+    tree.chmod("b/inner", 0700);
+    ::chmod(tree.path().c_str(), 0755);
+    const ReportRun run = AsNobody().run({"--format", "csv", tree.path()});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("cannot read '" + (tree / "b/inner") + "'"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("\r\ndir,b,"), std::string::npos) << "every row is printed: " << run.out;
+}
+
 TEST(ReportCommand, ReportsADirectoryItCannotCountAndPrintsTheRowsBefore) {
     const TempTree tree;
     tree.write("a/f", "1");
