@@ -6,7 +6,6 @@
 #include <memory>
 #include <regex>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ReportProcess.h"
+#include "support/ReportRunner.h"
 #include "support/TempTree.h"
 #include "survey/NumberFormat.h"
 
@@ -23,6 +22,7 @@ namespace trelmark::test {
 namespace {
 
 using survey::formatCount;
+using User = ReportRunner::User;
 
 std::vector<std::string> splitLines(const std::string& text, std::string_view end = "\n") {
     std::vector<std::string> lines;
@@ -126,10 +126,11 @@ protected:
     }
 
     TempTree tree;
+    const ReportRunner report;
 };
 
 TEST_F(ReportEndToEnd, TextShowsWhatFindCountsAsTheWindowWould) {
-    const ReportRun run = runReport({"--count", tree.path()});
+    const ProcessRun run = report.run({"--count", tree.path()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> lines = splitLines(run.out);
@@ -155,7 +156,7 @@ TEST_F(ReportEndToEnd, TextShowsWhatFindCountsAsTheWindowWould) {
 }
 
 TEST_F(ReportEndToEnd, CsvCarriesTheRawNumbers) {
-    const ReportRun run = runReport({"--count", "--format", "csv", tree.path()});
+    const ProcessRun run = report.run({"--count", "--format", "csv", tree.path()});
     ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_TRUE(run.out.ends_with("\r\n"));
     const std::vector<std::string> records = splitLines(run.out, "\r\n");
@@ -186,7 +187,7 @@ TEST_F(ReportEndToEnd, CsvCarriesTheRawNumbers) {
 }
 
 TEST_F(ReportEndToEnd, JsonCarriesRawNumbersAndRawNames) {
-    const ReportRun run = runReport({"--format=json", "--count", tree.path()});
+    const ProcessRun run = report.run({"--format=json", "--count", tree.path()});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> lines = splitLines(run.out);
     ASSERT_EQ(lines.front(), "{");
@@ -222,40 +223,22 @@ TEST_F(ReportEndToEnd, JsonCarriesRawNumbersAndRawNames) {
 }
 
 TEST_F(ReportEndToEnd, WithoutCountsTheCountColumnsStayEmpty) {
-    const ReportRun run = runReport({"--format", "csv", tree.path()});
+    const ProcessRun run = report.run({"--format", "csv", tree.path()});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto fields = csvFields(splitLines(run.out, "\r\n")[3]);
     EXPECT_EQ(fields[5], "");
     EXPECT_EQ(fields[6], "");
 }
 
-// Runs the tool as nobody, who cannot read what root made 0700. The build directory may lie where nobody
-// cannot reach (a clone under /root), so nobody gets a copy of the program of its own.
-class AsNobody {
-public:
-    AsNobody() {
-        ::chmod(m_bin.path().c_str(), 0755);
-        m_program = m_bin / "trelmark-report";
-        const std::string copy = "cp '" + std::string(TRELMARK_REPORT_PATH) + "' '" + m_program + "'";
-        if (std::system(copy.c_str()) != 0) {
-            throw std::runtime_error("cannot copy the program");
-        }
-    }
-    [[nodiscard]] ReportRun run(std::vector<std::string> arguments) const {
-        std::vector<std::string> command{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                         m_program};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return runCommand(command);
-    }
-
-private:
-    TempTree m_bin;
-    std::string m_program;
+// The tool's answers that need no survey fixture; some as nobody, who cannot read what root made 0700.
+class ReportCommand : public ::testing::Test {
+protected:
+    const ReportRunner report;
 };
 
-TEST(ReportCommand, RefusesWhatItCannotRead) {
+TEST_F(ReportCommand, RefusesWhatItCannotRead) {
     const TempTree tree;
-    const ReportRun missing = runReport({tree / "nowhere"});
+    const ProcessRun missing = report.run({tree / "nowhere"});
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "trelmark-report: cannot read directory '" + (tree / "nowhere") +
@@ -264,32 +247,32 @@ TEST(ReportCommand, RefusesWhatItCannotRead) {
     tree.write("locked/inner/f", "x");
     tree.chmod("locked", 0700);
     ::chmod(tree.path().c_str(), 0755);
-    const ReportRun denied = AsNobody().run({tree / "locked"});
+    const ProcessRun denied = report.run({tree / "locked"}, User::Nobody);
     EXPECT_EQ(denied.status, 2) << denied.err;
     EXPECT_NE(denied.err.find("'" + (tree / "locked") + "': Permission denied"), std::string::npos)
         << denied.err;
 }
 
-TEST(ReportCommand, AnUnreadablePartMakesEvenAnUncountedSurveyFail) {
+TEST_F(ReportCommand, AnUnreadablePartMakesEvenAnUncountedSurveyFail) {
     const TempTree tree;
     tree.write("a/f", "1");
     tree.write("b/inner/f", "22");
     tree.chmod("b/inner", 0700);
     ::chmod(tree.path().c_str(), 0755);
-    const ReportRun run = AsNobody().run({"--format", "csv", tree.path()});
+    const ProcessRun run = report.run({"--format", "csv", tree.path()}, User::Nobody);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("cannot read '" + (tree / "b/inner") + "'"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("\r\ndir,b,"), std::string::npos) << "every row is printed: " << run.out;
 }
 
-TEST(ReportCommand, ReportsADirectoryItCannotCountAndPrintsTheRowsBefore) {
+TEST_F(ReportCommand, ReportsADirectoryItCannotCountAndPrintsTheRowsBefore) {
     const TempTree tree;
     tree.write("a/f", "1");
     tree.write("b/inner/f", "22");
     tree.write("c/f", "333");
     tree.chmod("b/inner", 0700);
     ::chmod(tree.path().c_str(), 0755);
-    const ReportRun run = AsNobody().run({"--count", "--format", "csv", tree.path()});
+    const ProcessRun run = report.run({"--count", "--format", "csv", tree.path()}, User::Nobody);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("異常なディレクトリがありました「" + (tree / "b") + "」"), std::string::npos)
         << run.err;
@@ -300,16 +283,16 @@ TEST(ReportCommand, ReportsADirectoryItCannotCountAndPrintsTheRowsBefore) {
     EXPECT_EQ(csvFields(records[6])[5], "");
 }
 
-TEST(ReportCommand, AnswersVersionHelpAndBadUsage) {
-    EXPECT_EQ(runReport({"--version"}).out, "trelmark-report 1.01.0013\n");
-    const ReportRun help = runReport({"--help"});
+TEST_F(ReportCommand, AnswersVersionHelpAndBadUsage) {
+    EXPECT_EQ(report.run({"--version"}).out, "trelmark-report 1.01.0013\n");
+    const ProcessRun help = report.run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("Usage: trelmark-report [--count]"));
-    const ReportRun bad = runReport({"--format", "xml"});
+    const ProcessRun bad = report.run({"--format", "xml"});
     EXPECT_EQ(bad.status, 64);
     EXPECT_EQ(bad.out, "");
     EXPECT_NE(bad.err.find("Usage:"), std::string::npos);
-    EXPECT_EQ(runReport({"a", "b"}).status, 64);
+    EXPECT_EQ(report.run({"a", "b"}).status, 64);
 }
 
 // `groups` directories of `leaves` empty directories each, made through descriptors: quick enough to
@@ -347,13 +330,13 @@ std::unique_ptr<TempTree> treeInMemory() {
     return tree;
 }
 
-TEST(ReportCommand, CtrlCStopsTheWalkAndPrintsTheRowsReached) {
+TEST_F(ReportCommand, CtrlCStopsTheWalkAndPrintsTheRowsReached) {
     const auto tree = treeInMemory();
     makeWideTree(tree->path(), 100, 500);
     std::chrono::steady_clock::time_point signalled;
     // The progress line appears as the walk begins; the stop must cut the walk short.
-    const ReportRun run =
-        runReport({"--count", "--format", "json", tree->path()}, [&](int pid, const std::string&) {
+    const ProcessRun run =
+        report.runOnTerminal({"--count", "--format", "json", tree->path()}, [&](int pid, const std::string&) {
             if (signalled == std::chrono::steady_clock::time_point{}) {
                 signalled = std::chrono::steady_clock::now();
                 ::kill(pid, SIGINT);

@@ -70,8 +70,7 @@ TEST(ChangingTree, ChangesDuringTheWalkNeitherCrashNorHangAndLeaveTheStillPartsE
     const ReportRunner report(std::chrono::seconds(60));
     const Churner churner(tree);
     for (int run = 0; run < 5; ++run) {
-        const ReportOutcome outcome =
-            report.run({"--format", "json", "--no-progress", "--count", tree.path()});
+        const ProcessRun outcome = report.run({"--format", "json", "--no-progress", "--count", tree.path()});
         // A directory that vanished between its listing and its tally may fail the count: status 1.
         SCOPED_TRACE("status " + std::to_string(outcome.status) + ", stderr: " + outcome.err);
         expectCleanExit(outcome, {0, 1});

@@ -46,7 +46,7 @@ TEST(HeavyTree, AMillionEntriesInOneDirectory) {
 
     const ReportRunner report(std::chrono::seconds(600));
     started = Clock::now();
-    const ReportOutcome run = report.run({"--format", "json", "--no-progress", "--count", tree.path()});
+    const ProcessRun run = report.run({"--format", "json", "--no-progress", "--count", tree.path()});
     std::printf("report: %.1f s\n", secondsSince(started));
     expectCleanExit(run);
     const auto json = jsonReport(run);

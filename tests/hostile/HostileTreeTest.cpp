@@ -106,7 +106,7 @@ TEST_F(HostileTree, AStillTreeReadsExactlyAsFindCountsIt) {
     tree.chain("deep", step, 50);  // 5,000 bytes of path below the tree, past PATH_MAX
     tree.write(bottom + "/bottom", "0123456789");
 
-    const ReportOutcome run = report.run(withTarget(kJsonCount, tree.path()));
+    const ProcessRun run = report.run(withTarget(kJsonCount, tree.path()));
     expectCleanExit(run);
     EXPECT_EQ(run.err, "");
     const auto json = jsonReport(run);
@@ -122,11 +122,11 @@ TEST_F(HostileTree, AStillTreeReadsExactlyAsFindCountsIt) {
 
     // The same survey as text and csv: a row per line, whatever the names hold.
     const std::size_t rows = (*json)["rows"].items().size();
-    const ReportOutcome text = report.run({"--no-progress", "--count", tree.path()});
+    const ProcessRun text = report.run({"--no-progress", "--count", tree.path()});
     expectCleanExit(text);
     expectInertLines(text.out, "\n", 2 + 1 + 1 + rows);
     EXPECT_NE(text.out.find(survey::formatCount(findWholeTree(tree.path()).bytes)), std::string::npos);
-    const ReportOutcome csv = report.run({"--format", "csv", "--no-progress", "--count", tree.path()});
+    const ProcessRun csv = report.run({"--format", "csv", "--no-progress", "--count", tree.path()});
     expectCleanExit(csv);
     expectInertLines(csv.out, "\r\n", 1 + 2 + rows);
 }
@@ -148,7 +148,7 @@ TEST_F(HostileTree, WhatIsNoReadableDirectoryIsRefusedByName) {
         {tooLong, "File name too long"},
     };
     for (const auto& [target, reason] : cases) {
-        const ReportOutcome run = report.run(withTarget(kJsonCount, target));
+        const ProcessRun run = report.run(withTarget(kJsonCount, target));
         expectCleanExit(run, {2});
         EXPECT_EQ(run.out, "") << "no report of what could not be read";
         EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
@@ -179,7 +179,7 @@ TEST_F(HostileTree, DirectoriesNobodyMayReadAreNamedAndMarkedAsLowerBounds) {
     const std::vector<std::string> unreadable = {tree / "b-none", tree / "c-read-only",
                                                  tree / "d-search-only", tree / "e-deep/x/y/locked"};
     // Sizes only: every row is written, and those over an unreadable part carry "+".
-    const ReportOutcome sizes = report.run({"--format", "json", "--no-progress", tree.path()}, User::Nobody);
+    const ProcessRun sizes = report.run({"--format", "json", "--no-progress", tree.path()}, User::Nobody);
     expectCleanExit(sizes, {0, 1});
     const auto json = jsonReport(sizes);
     ASSERT_TRUE(json);
@@ -205,7 +205,7 @@ TEST_F(HostileTree, DirectoriesNobodyMayReadAreNamedAndMarkedAsLowerBounds) {
         << "a file nobody may read is still measured";
 
     // In the text, the size of a row over an unreadable part is marked, the others are not.
-    const ReportOutcome text = report.run({"--no-progress", tree.path()}, User::Nobody);
+    const ProcessRun text = report.run({"--no-progress", tree.path()}, User::Nobody);
     expectCleanExit(text, {0, 1});
     for (const auto& [name, marked] :
          {std::pair{"ALL FILES", true}, std::pair{"b-none", true}, std::pair{"e-deep", true},
@@ -215,7 +215,7 @@ TEST_F(HostileTree, DirectoriesNobodyMayReadAreNamedAndMarkedAsLowerBounds) {
 
     // Counting: the first directory whose tally fails ends the run with the program's message, after the
     // rows before it.
-    const ReportOutcome counted = report.run(withTarget(kJsonCount, tree.path()), User::Nobody);
+    const ProcessRun counted = report.run(withTarget(kJsonCount, tree.path()), User::Nobody);
     expectCleanExit(counted, {1});
     const auto countedJson = jsonReport(counted);
     ASSERT_TRUE(countedJson);
@@ -265,7 +265,7 @@ TEST_F(MountedHostileTree, SumsAtTheLimitsNeverWrap) {
     for (const char* name : {"a", "b", "c"}) {
         tree.sparse(std::string("mnt/data/past/") + name, largest);
     }
-    const ReportOutcome run = report.run(withTarget(kJsonCount, tree / "mnt/data"));
+    const ProcessRun run = report.run(withTarget(kJsonCount, tree / "mnt/data"));
     expectCleanExit(run);
     const auto json = jsonReport(run);
     ASSERT_TRUE(json);
@@ -279,7 +279,7 @@ TEST_F(MountedHostileTree, SumsAtTheLimitsNeverWrap) {
     EXPECT_EQ(all["files"].count(), 6u);
     EXPECT_FALSE(all["complete"].boolean());
 
-    const ReportOutcome text = report.run({"--no-progress", tree / "mnt/data"});
+    const ProcessRun text = report.run({"--no-progress", tree / "mnt/data"});
     expectCleanExit(text);
     EXPECT_EQ(sizeColumn(text.out, "ALL FILES"), "18,446,744,073,709,551,615+") << text.out;
     EXPECT_EQ(sizeColumn(text.out, "past"), "18,446,744,073,709,551,615+") << text.out;
@@ -293,7 +293,7 @@ TEST_F(MountedHostileTree, MountsInsideTheTreeAreCountedButNotEntered) {
     if (bind("source", "bound")) {
         boundaries.insert("bound");
     }
-    const ReportOutcome run = report.run(withTarget(kJsonCount, tree.path()));
+    const ProcessRun run = report.run(withTarget(kJsonCount, tree.path()));
     expectCleanExit(run);
     const auto json = jsonReport(run);
     ASSERT_TRUE(json);

@@ -68,13 +68,13 @@ FindTruth withoutBindMounts(FindTruth truth, const std::string& directory,
 
 }  // namespace
 
-void expectCleanExit(const ReportOutcome& run, std::set<int> allowed) {
+void expectCleanExit(const ProcessRun& run, std::set<int> allowed) {
     EXPECT_FALSE(run.timedOut) << "the report hung; killed after " << run.seconds << " s";
     EXPECT_LT(run.status, 128) << "the report died of signal " << run.status - 128 << "\n" << run.err;
     EXPECT_TRUE(allowed.contains(run.status)) << "exit status " << run.status << "\n" << run.err;
 }
 
-std::optional<JsonValue> jsonReport(const ReportOutcome& run) {
+std::optional<JsonValue> jsonReport(const ProcessRun& run) {
     auto report = parseJson(run.out);
     EXPECT_TRUE(report) << "not one JSON value:\n" << run.out << "\n" << run.err;
     return report;

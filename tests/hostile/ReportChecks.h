@@ -5,7 +5,7 @@
 #include <string>
 
 #include "JsonValue.h"
-#include "ReportRunner.h"
+#include "support/ReportRunner.h"
 #include "support/TempTree.h"
 
 namespace trelmark::test {
@@ -13,10 +13,10 @@ namespace trelmark::test {
 // Checks shared by the hostile-tree tests: what a run must never do, and its figures held against find.
 
 // The run ended by itself (no signal, no deadline) with one of the statuses the tool documents.
-void expectCleanExit(const ReportOutcome& run, std::set<int> allowed = {0});
+void expectCleanExit(const ProcessRun& run, std::set<int> allowed = {0});
 
 // The json report of a run; fails the test and gives nothing when stdout is not one JSON value.
-[[nodiscard]] std::optional<JsonValue> jsonReport(const ReportOutcome& run);
+[[nodiscard]] std::optional<JsonValue> jsonReport(const ProcessRun& run);
 
 // What `find DIR -mindepth 1 -maxdepth 1 -xdev` says: DIR's own non-directories and its sub-directories.
 [[nodiscard]] FindTruth findOwnEntries(const std::string& directory);
