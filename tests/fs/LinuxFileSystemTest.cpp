@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <sys/socket.h>
 #include <sys/statvfs.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,15 +36,6 @@ void expectMatchesFind(fs::FileSystem& component, const std::string& path) {
     EXPECT_EQ(tally.failures, 0u) << path;
 }
 
-void makeSocket(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-}
-
 // A little of everything a real disk holds.
 void makeMixedTree(const TempTree& tree) {
     tree.write("top.txt", "hello");
@@ -63,7 +52,7 @@ void makeMixedTree(const TempTree& tree) {
     tree.symlink("/", "links/to-root");
     tree.symlink("nowhere", "links/dangling");
     tree.fifo("special/fifo");
-    makeSocket(tree / "special/socket");
+    tree.socket("special/socket");
     tree.write("hard/original", "12345678");
     tree.hardlink("hard/original", "hard/second-name");
     tree.write(std::string("bad-\xff\xfe-name/\x80\x81.bin"), "abc");

@@ -11,9 +11,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include "ReportChecks.h"
 #include "survey/NumberFormat.h"
@@ -30,15 +27,6 @@ const std::vector<std::string> kJsonCount = {"--format", "json", "--no-progress"
 std::vector<std::string> withTarget(std::vector<std::string> arguments, const std::string& target) {
     arguments.push_back(target);
     return arguments;
-}
-
-void makeSocket(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0) << path;
-    ::close(fd);
 }
 
 // Lines without a control character, valid UTF-8: a name cannot break a line or reach the terminal.
@@ -86,7 +74,7 @@ TEST_F(HostileTree, AStillTreeReadsExactlyAsFindCountsIt) {
     tree.write("bad-\x80\x81-dir/\xc0\xaf", "123");
     tree.write("\x1b[2Jclear/x", "1");
     tree.fifo("special/fifo");
-    makeSocket(tree / "special/socket");
+    tree.socket("special/socket");
     tree.symlink("loop-b", "special/loop-a");
     tree.symlink("loop-a", "special/loop-b");
     tree.symlink("/", "special/to-root");
@@ -134,7 +122,7 @@ TEST_F(HostileTree, AStillTreeReadsExactlyAsFindCountsIt) {
 TEST_F(HostileTree, WhatIsNoReadableDirectoryIsRefusedByName) {
     const TempTree tree;
     tree.fifo("fifo");
-    makeSocket(tree / "socket");
+    tree.socket("socket");
     tree.write("file", "x");
     const std::string step(200, 'p');
     tree.chain("long", step, 30);

@@ -11,8 +11,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "util/UniqueFd.h"
@@ -165,6 +167,22 @@ void TempTree::fifo(std::string_view relative) const {
     auto [dir, name] = openParent(m_root, relative);
     if (::mkfifoat(dir.get(), name.c_str(), 0644) != 0) {
         fail("mkfifo " + name);
+    }
+}
+
+void TempTree::socket(std::string_view relative) const {
+    static_cast<void>(openParent(m_root, relative));  // makes the parent directories
+    const std::string path = *this / relative;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        errno = ENAMETOOLONG;
+        fail("socket " + path);
+    }
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    const util::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        fail("socket " + path);
     }
 }
 

@@ -30,6 +30,9 @@ public:
     void sparse(std::string_view relative, std::uint64_t size) const;
     void symlink(std::string_view target, std::string_view relative) const;
     void fifo(std::string_view relative) const;
+    // A UNIX socket, bound and closed: an entry of its own type that nothing listens on. Its absolute path
+    // must fit a socket address (about a hundred bytes).
+    void socket(std::string_view relative) const;
     void hardlink(std::string_view existing, std::string_view relative) const;
     void chmod(std::string_view relative, unsigned mode) const;
     // A chain of `depth` directories named `name` below `relative`; returns its relative path only when it
