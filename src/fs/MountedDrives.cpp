@@ -7,23 +7,11 @@
 #include <sys/statvfs.h>
 
 #include "fs/DirectoryListing.h"
+#include "util/Hex.h"
 
 namespace trelmark::fs {
 
 namespace {
-
-int hexDigit(char c) noexcept {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool hasBlocks(const std::string& mountPoint) noexcept {
     struct statvfs info {};
@@ -77,8 +65,8 @@ std::string MountedDrives::decodeUdevName(std::string_view name) {
     decoded.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x') {
-            const int high = hexDigit(name[i + 2]);
-            const int low = hexDigit(name[i + 3]);
+            const int high = util::hexDigitValue(name[i + 2]);
+            const int low = util::hexDigitValue(name[i + 3]);
             if (high >= 0 && low >= 0) {
                 decoded.push_back(static_cast<char>(high * 16 + low));
                 i += 3;

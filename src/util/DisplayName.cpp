@@ -1,28 +1,16 @@
 #include "util/DisplayName.h"
 
+#include "util/Hex.h"
 #include "util/Utf8.h"
 
 namespace trelmark::util {
 
 namespace {
 
-int hexValue(char c) noexcept {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Whether "\xHH" starts at `at`.
 bool escapeAt(std::string_view text, std::size_t at) noexcept {
-    return text.size() - at >= 4 && text[at] == '\\' && text[at + 1] == 'x' && hexValue(text[at + 2]) >= 0 &&
-           hexValue(text[at + 3]) >= 0;
+    return text.size() - at >= 4 && text[at] == '\\' && text[at + 1] == 'x' &&
+           hexDigitValue(text[at + 2]) >= 0 && hexDigitValue(text[at + 3]) >= 0;
 }
 
 void appendEscaped(std::string& out, unsigned char byte) {
@@ -63,7 +51,7 @@ std::string rawName(std::string_view display) {
     out.reserve(display.size());
     for (std::size_t at = 0; at < display.size();) {
         if (escapeAt(display, at)) {
-            out += static_cast<char>(hexValue(display[at + 2]) * 16 + hexValue(display[at + 3]));
+            out += static_cast<char>(hexDigitValue(display[at + 2]) * 16 + hexDigitValue(display[at + 3]));
             at += 4;
         } else {
             out += display[at];
