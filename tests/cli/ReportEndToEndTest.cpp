@@ -1,9 +1,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
-#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -313,30 +311,14 @@ void makeWideTree(const std::string& root, int groups, int leaves) {
     ::close(rootFd);
 }
 
-// Memory is quick to fill where a busy disk takes half a millisecond a directory.
-std::unique_ptr<TempTree> treeInMemory() {
-    const char* const previous = std::getenv("TMPDIR");
-    const std::string kept = previous != nullptr ? previous : "";
-    const bool shm = ::access("/dev/shm", W_OK | X_OK) == 0;
-    if (shm) {
-        ::setenv("TMPDIR", "/dev/shm", 1);
-    }
-    auto tree = std::make_unique<TempTree>();
-    if (shm && previous != nullptr) {
-        ::setenv("TMPDIR", kept.c_str(), 1);
-    } else if (shm) {
-        ::unsetenv("TMPDIR");
-    }
-    return tree;
-}
-
 TEST_F(ReportCommand, CtrlCStopsTheWalkAndPrintsTheRowsReached) {
-    const auto tree = treeInMemory();
-    makeWideTree(tree->path(), 100, 500);
+    // Memory is quick to fill where a busy disk takes half a millisecond a directory.
+    const TempTree tree(TempTree::Storage::Memory);
+    makeWideTree(tree.path(), 100, 500);
     std::chrono::steady_clock::time_point signalled;
     // The progress line appears as the walk begins; the stop must cut the walk short.
     const ProcessRun run =
-        report.runOnTerminal({"--count", "--format", "json", tree->path()}, [&](int pid, const std::string&) {
+        report.runOnTerminal({"--count", "--format", "json", tree.path()}, [&](int pid, const std::string&) {
             if (signalled == std::chrono::steady_clock::time_point{}) {
                 signalled = std::chrono::steady_clock::now();
                 ::kill(pid, SIGINT);
