@@ -1,6 +1,5 @@
 #include "ReportChecks.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -12,41 +11,6 @@
 namespace trelmark::test {
 
 namespace {
-
-// The NUL-separated output of a find below `directory`, which may hold any bytes but a NUL.
-std::vector<std::string> findLines(const std::string& directory, const std::string& test, bool ownOnly) {
-    std::string quoted = "'";
-    for (const char c : directory) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    quoted += "'";
-    const std::string command = "find " + quoted + " -mindepth 1 " + (ownOnly ? "-maxdepth 1 " : "") +
-                                "-xdev " + test + " 2>/dev/null";
-    std::vector<std::string> lines;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        ADD_FAILURE() << "cannot run find";
-        return lines;
-    }
-    char* line = nullptr;
-    size_t capacity = 0;
-    while (::getdelim(&line, &capacity, '\0', pipe) > 0) {
-        lines.emplace_back(line);
-    }
-    std::free(line);
-    ::pclose(pipe);
-    return lines;
-}
-
-FindTruth findEntries(const std::string& directory, bool ownOnly) {
-    FindTruth truth;
-    for (const std::string& size : findLines(directory, "! -type d -printf '%s\\0'", ownOnly)) {
-        truth.bytes += std::strtoull(size.c_str(), nullptr, 10);
-        ++truth.files;
-    }
-    truth.directories = findLines(directory, "-type d -printf x\\\\0", ownOnly).size();
-    return truth;
-}
 
 // find -xdev tells mounts apart by device only, so it enters a bind mount of the same file system, which
 // the walk does not: what find counted there is taken off again.
@@ -81,11 +45,11 @@ std::optional<JsonValue> jsonReport(const ProcessRun& run) {
 }
 
 FindTruth findOwnEntries(const std::string& directory) {
-    return findEntries(directory, true);
+    return findTruth(directory, FindDepth::OwnEntries);
 }
 
 FindTruth findWholeTree(const std::string& directory) {
-    return findEntries(directory, false);
+    return findTruth(directory);
 }
 
 std::string rowName(const JsonValue& row) {
@@ -111,7 +75,7 @@ void expectRowsMatchFind(const JsonValue& report, const std::string& directory,
         EXPECT_TRUE(row["complete"].boolean()) << what;
     };
     std::set<std::string> expectedNames;
-    for (const std::string& name : findLines(directory, "-type d -printf '%f\\0'", true)) {
+    for (const std::string& name : findOutput(directory, "-maxdepth 1 -xdev -type d -printf '%f\\0'")) {
         expectedNames.insert(name);
     }
     std::set<std::string> rowNames;

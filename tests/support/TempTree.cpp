@@ -226,27 +226,37 @@ void TempTree::removeAll(const std::string& path) {
     removeContents(root.get());
 }
 
-FindTruth findTruth(const std::string& directory) {
+std::vector<std::string> findOutput(const std::string& directory, const std::string& tests) {
+    // Quoted for the shell whatever the directory holds: a ' closes, is escaped, and reopens.
+    std::string quoted = "'";
+    for (const char c : directory) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    quoted += "'";
+    const std::string command = "find " + quoted + " -mindepth 1 " + tests + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        fail("popen find");
+    }
+    std::vector<std::string> lines;
+    char* line = nullptr;
+    size_t capacity = 0;
+    while (::getdelim(&line, &capacity, '\0', pipe) > 0) {
+        lines.emplace_back(line);
+    }
+    std::free(line);
+    ::pclose(pipe);
+    return lines;
+}
+
+FindTruth findTruth(const std::string& directory, FindDepth depth) {
+    const std::string scope = depth == FindDepth::OwnEntries ? "-maxdepth 1 -xdev " : "-xdev ";
     FindTruth truth;
-    const auto run = [&](const std::string& test, auto&& onLine) {
-        const std::string command = "find '" + directory + "' -mindepth 1 -xdev " + test + " 2>/dev/null";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            fail("popen find");
-        }
-        char* line = nullptr;
-        size_t capacity = 0;
-        while (::getdelim(&line, &capacity, '\0', pipe) > 0) {
-            onLine(line);
-        }
-        std::free(line);
-        ::pclose(pipe);
-    };
-    run("! -type d -printf '%s\\0'", [&](const char* size) {
-        truth.bytes += std::strtoull(size, nullptr, 10);
+    for (const std::string& size : findOutput(directory, scope + "! -type d -printf '%s\\0'")) {
+        truth.bytes += std::strtoull(size.c_str(), nullptr, 10);
         ++truth.files;
-    });
-    run("-type d -printf x\\\\0", [&](const char*) { ++truth.directories; });
+    }
+    truth.directories = findOutput(directory, scope + "-type d -printf x\\\\0").size();
     return truth;
 }
 

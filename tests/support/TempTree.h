@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trelmark::test {
 
@@ -52,6 +53,10 @@ struct FindTruth {
     std::uint64_t files = 0;        // ! -type d
     std::uint64_t directories = 0;  // -type d
 };
-[[nodiscard]] FindTruth findTruth(const std::string& directory);
+enum class FindDepth { WholeTree, OwnEntries };  // OwnEntries: -maxdepth 1
+[[nodiscard]] FindTruth findTruth(const std::string& directory, FindDepth depth = FindDepth::WholeTree);
+
+// The NUL-separated output of `find DIR -mindepth 1 TESTS`, for a directory that may hold any bytes but NUL.
+[[nodiscard]] std::vector<std::string> findOutput(const std::string& directory, const std::string& tests);
 
 }  // namespace trelmark::test

@@ -14,6 +14,10 @@ TEST(TempTree, ReportsWhatFindSees) {
     EXPECT_EQ(truth.files, 3u);
     EXPECT_EQ(truth.bytes, 5'000'000'000ULL + 5 + 4);
     EXPECT_EQ(truth.directories, 3u + 400u);
+    // Regression: the directory reached the shell in plain quotes, so a quote in its name broke find.
+    tree.write("it's here/file", "12");
+    EXPECT_EQ(findTruth(tree / "it's here").bytes, 2u);
+    EXPECT_EQ(findTruth(tree.path(), FindDepth::OwnEntries).directories, 3u);
 }
 
 }  // namespace trelmark::test
