@@ -59,8 +59,9 @@ TEST(HeavyTree, AMillionEntriesInOneDirectory) {
     EXPECT_EQ(huge["files"].get<std::uint64_t>(), truth.files);
     EXPECT_EQ(huge["dirs"].get<std::uint64_t>(), truth.directories);
     EXPECT_EQ(truth.files + truth.directories, static_cast<unsigned long long>(kEntries));
-    std::printf("figures: %llu bytes, %llu files, %llu directories\n", huge["bytes"].get<unsigned long long>(),
-                huge["files"].get<unsigned long long>(), huge["dirs"].get<unsigned long long>());
+    std::printf("figures: %llu bytes, %llu files, %llu directories\n",
+                huge["bytes"].get<unsigned long long>(), huge["files"].get<unsigned long long>(),
+                huge["dirs"].get<unsigned long long>());
 }
 
 }  // namespace

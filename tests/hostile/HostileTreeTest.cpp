@@ -276,6 +276,23 @@ TEST_F(MountedHostileTree, SumsAtTheLimitsNeverWrap) {
     EXPECT_EQ(sizeColumn(text.out, "limits"), survey::formatCount(limitsSum)) << "exact: no mark";
 }
 
+// At a drive's root the window's ALL FILES row shows the drive's total size; machines get the measured one
+// beside it.
+TEST_F(MountedHostileTree, AMountRootShowsTheDriveSizeAndCarriesTheMeasuredOne) {
+    tree.write("mnt/top", std::string(300, 't'));
+    tree.write("mnt/sub/inner", std::string(40, 'i'));
+    const ProcessRun run = report.run(withTarget(kJsonCount, tree / "mnt"));
+    expectCleanExit(run);
+    const auto json = jsonReport(run);
+    ASSERT_TRUE(json);
+    const JsonValue& all = (*json)["rows"].at(0);
+    EXPECT_EQ(all["bytes"].get<std::uint64_t>(), (*json)["drive_total_bytes"].get<std::uint64_t>());
+    EXPECT_EQ(all["measured_bytes"].get<std::uint64_t>(), 340u);
+    const ProcessRun csv = report.run({"--format", "csv", "--no-progress", tree / "mnt"});
+    expectCleanExit(csv);
+    EXPECT_NE(csv.out.find(",true,340\r\n"), std::string::npos) << csv.out;
+}
+
 TEST_F(MountedHostileTree, MountsInsideTheTreeAreCountedButNotEntered) {
     tree.write("mnt/inside", std::string(777, 'i'));
     tree.write("source/data", "0123456789");
