@@ -73,12 +73,12 @@ void checkCells(std::uint64_t part, std::uint64_t whole, std::uint8_t flags) {
     if (part <= whole) {
         check(share <= 1.0, "a part of a whole is at most all of it", input);
     }
-    const survey::Cell count = survey::countCell(partFigure);
-    check(count.text.ends_with(survey::kIncompleteMark) == !partFigure.complete,
-          "a count is marked exactly when it is a lower bound", input, count.text);
-    const survey::Cell cell = survey::shareCell(partFigure, wholeFigure);
-    check(cell.text.ends_with(survey::kIncompleteMark) == !(partFigure.complete && wholeFigure.complete),
-          "a share is marked exactly when either figure is a lower bound", input, cell.text);
+    const std::string count = survey::formatFigure(partFigure);
+    check(count.ends_with(survey::kIncompleteMark) == !partFigure.complete,
+          "a count is marked exactly when it is a lower bound", input, count);
+    const std::string cell = survey::formatShare(survey::shareBetween(partFigure, wholeFigure));
+    check(cell.ends_with(survey::kIncompleteMark) == !(partFigure.complete && wholeFigure.complete),
+          "a share is marked exactly when either figure is a lower bound", input, cell);
 }
 
 }  // namespace

@@ -27,16 +27,20 @@ cli::ReportData reportNaming(std::string_view raw, std::uint64_t bytes, bool com
     cli::ReportData data;
     data.target = std::string(raw);
     data.counted = true;
-    data.driveTotalSize = survey::countCell({bytes, true});
-    data.driveAvailableSpace = survey::countCell({bytes / 2, true});
-    data.rows.resize(4);
+    data.driveTotalSize = trelmark::fs::Figure{bytes, true};
+    data.driveAvailableSpace = trelmark::fs::Figure{bytes / 2, true};
+    data.rows.resize(3);
     const trelmark::fs::Figure size{bytes, complete};
-    data.rows[1][cli::ColumnName] = survey::textCell("ALL FILES");
-    data.rows[1][cli::ColumnSize] = survey::countCell(size);
-    data.rows[2][cli::ColumnName] = survey::textCell(".");
-    data.rows[3][cli::ColumnName] = survey::nameCell(raw);
-    data.rows[3][cli::ColumnSize] = survey::countCell(size);
-    data.rows[3][cli::ColumnTotal] = survey::shareCell(size, {bytes, true});
+    data.rows[0].emplace().kind = survey::RowKind::AllFiles;
+    data.rows[0]->name = "ALL FILES";
+    data.rows[0]->bytes = size;
+    data.rows[0]->measuredBytes = size;
+    data.rows[1].emplace().kind = survey::RowKind::OwnFiles;
+    data.rows[1]->name = ".";
+    data.rows[2].emplace().kind = survey::RowKind::SubDirectory;
+    data.rows[2]->name = std::string(raw);
+    data.rows[2]->bytes = size;
+    data.rows[2]->totalShare = survey::shareBetween(size, {bytes, true});
     data.problems.push_back({std::string(raw), std::make_error_code(std::errc::permission_denied)});
     return data;
 }
@@ -150,7 +154,7 @@ void checkCsv(const cli::ReportData& data, std::string_view raw) {
     }
     check(records.size() == 6, "csv: a header, two drive records and three rows", raw, csv);
     for (const std::string& record : records) {
-        check(csvFields(record).size() == 8, "csv: eight fields in every record", raw, record);
+        check(csvFields(record).size() == 9, "csv: nine fields in every record", raw, record);
     }
     check(util::rawName(csvFields(records[5])[1]) == raw, "csv: the name reads back", raw, records[5]);
 }

@@ -1,6 +1,5 @@
 #include <charconv>
 #include <string_view>
-#include <variant>
 
 #include "cli/ReportFormats.h"
 
@@ -8,38 +7,15 @@ namespace trelmark::cli {
 
 namespace detail {
 
-const char* rowKind(int row) noexcept {
-    return row == 1 ? "all" : row == 2 ? "files" : "dir";
-}
-
 std::string plainDecimal(double value) {
     char text[400];
     const auto result = std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed);
     return result.ec == std::errc{} ? std::string(text, result.ptr) : std::string("0");
 }
 
-bool rowComplete(const ReportRow& row) {
-    for (const auto& cell : row) {
-        if (!cell) {
-            continue;
-        }
-        if (const auto* figure = std::get_if<fs::Figure>(&cell->value);
-            figure != nullptr && !figure->complete) {
-            return false;
-        }
-        if (const auto* share = std::get_if<survey::Share>(&cell->value);
-            share != nullptr && !share->complete) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace detail
 
 namespace {
-
-constexpr std::string_view kCsvHeader = "kind,name,bytes,total_share,used_share,files,dirs,complete";
 
 std::string quoted(std::string_view field) {
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
@@ -56,18 +32,34 @@ std::string quoted(std::string_view field) {
     return out;
 }
 
-// The raw value behind a cell, empty when the cell was not written.
-std::string rawValue(const std::optional<survey::Cell>& cell) {
-    if (!cell) {
-        return {};
+std::string figureField(const std::optional<fs::Figure>& figure) {
+    return figure ? std::to_string(figure->value) : std::string();
+}
+
+std::string shareField(const std::optional<survey::Share>& share) {
+    return share ? detail::plainDecimal(share->value) : std::string();
+}
+
+std::string header() {
+    std::string fields = "kind";
+    for (const survey::Column column : survey::kColumns) {
+        fields += ',';
+        fields += survey::columnKey(column);
     }
-    if (const auto* figure = std::get_if<fs::Figure>(&cell->value)) {
-        return std::to_string(figure->value);
-    }
-    if (const auto* share = std::get_if<survey::Share>(&cell->value)) {
-        return detail::plainDecimal(share->value);
-    }
-    return quoted(cell->text);
+    return fields + ",complete," + std::string(survey::kMeasuredBytesKey);
+}
+
+std::string record(const survey::SurveyRow& row) {
+    std::string out(survey::rowKindKey(row.kind));
+    out += ',' + quoted(row.text(survey::Column::Name));
+    out += ',' + figureField(row.bytes);
+    out += ',' + shareField(row.totalShare);
+    out += ',' + shareField(row.usedShare);
+    out += ',' + figureField(row.files);
+    out += ',' + figureField(row.dirs);
+    out += row.complete() ? ",true," : ",false,";
+    out += figureField(row.measuredBytes);
+    return out;
 }
 
 void appendRecord(std::string& out, std::string_view record) {
@@ -79,20 +71,13 @@ void appendRecord(std::string& out, std::string_view record) {
 
 std::string formatCsv(const ReportData& data) {
     std::string out;
-    appendRecord(out, kCsvHeader);
+    appendRecord(out, header());
     if (data.driveTotalSize && data.driveAvailableSpace) {
-        appendRecord(out, "drive_total,," + rawValue(data.driveTotalSize) + ",,,,,true");
-        appendRecord(out, "drive_available,," + rawValue(data.driveAvailableSpace) + ",,,,,true");
+        appendRecord(out, "drive_total,," + figureField(data.driveTotalSize) + ",,,,,true,");
+        appendRecord(out, "drive_available,," + figureField(data.driveAvailableSpace) + ",,,,,true,");
     }
-    for (const int index : data.writtenRows()) {
-        const ReportRow& row = data.rows[static_cast<std::size_t>(index)];
-        std::string record = detail::rowKind(index);
-        for (std::size_t column = 0; column < row.size(); ++column) {
-            record += ',';
-            record += rawValue(row[column]);
-        }
-        record += detail::rowComplete(row) ? ",true" : ",false";
-        appendRecord(out, record);
+    for (const survey::SurveyRow& row : data.reachedRows()) {
+        appendRecord(out, record(row));
     }
     return out;
 }

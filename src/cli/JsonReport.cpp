@@ -1,6 +1,5 @@
 #include <cstdint>
 #include <string_view>
-#include <variant>
 
 #include "cli/ReportFormats.h"
 #include "util/DisplayName.h"
@@ -55,30 +54,27 @@ const char* jsonBool(bool value) {
     return value ? "true" : "false";
 }
 
-std::string figureOrNull(const std::optional<survey::Cell>& cell) {
-    const auto* figure = cell ? std::get_if<fs::Figure>(&cell->value) : nullptr;
-    return figure == nullptr ? "null" : std::to_string(figure->value);
+std::string figureOrNull(const std::optional<fs::Figure>& figure) {
+    return figure ? std::to_string(figure->value) : std::string("null");
 }
 
-std::string shareOrNull(const std::optional<survey::Cell>& cell) {
-    const auto* share = cell ? std::get_if<survey::Share>(&cell->value) : nullptr;
-    return share == nullptr ? "null" : detail::plainDecimal(share->value);
+std::string shareOrNull(const std::optional<survey::Share>& share) {
+    return share ? detail::plainDecimal(share->value) : std::string("null");
 }
 
-std::string rowObject(int index, const ReportRow& row) {
-    std::string name = "null";
-    std::string raw = "null";
-    if (const auto& cell = row[ColumnName]) {
-        name = jsonString(cell->text);
-        const auto* rawName = std::get_if<survey::RawName>(&cell->value);
-        raw = jsonString(base64(rawName != nullptr ? rawName->bytes : cell->text));
-    }
-    return std::string("{\"kind\": \"") + detail::rowKind(index) + "\", \"name\": " + name +
-           ", \"name_base64\": " + raw + ", \"bytes\": " + figureOrNull(row[ColumnSize]) +
-           ", \"total_share\": " + shareOrNull(row[ColumnTotal]) +
-           ", \"used_share\": " + shareOrNull(row[ColumnUsed]) +
-           ", \"files\": " + figureOrNull(row[ColumnFiles]) + ", \"dirs\": " + figureOrNull(row[ColumnDirs]) +
-           ", \"complete\": " + jsonBool(detail::rowComplete(row)) + "}";
+std::string key(survey::Column column) {
+    return ", \"" + std::string(survey::columnKey(column)) + "\": ";
+}
+
+std::string rowObject(const survey::SurveyRow& row) {
+    using survey::Column;
+    return "{\"kind\": \"" + std::string(survey::rowKindKey(row.kind)) + "\"" + key(Column::Name) +
+           jsonString(row.text(Column::Name)) + ", \"name_base64\": " + jsonString(base64(row.name)) +
+           key(Column::Size) + figureOrNull(row.bytes) + ", \"" + std::string(survey::kMeasuredBytesKey) +
+           "\": " + figureOrNull(row.measuredBytes) + key(Column::TotalShare) + shareOrNull(row.totalShare) +
+           key(Column::UsedShare) + shareOrNull(row.usedShare) + key(Column::Files) +
+           figureOrNull(row.files) + key(Column::Dirs) + figureOrNull(row.dirs) +
+           ", \"complete\": " + jsonBool(row.complete()) + "}";
 }
 
 }  // namespace
@@ -94,10 +90,10 @@ std::string formatJson(const ReportData& data) {
     out += std::string("  \"cancelled\": ") + jsonBool(data.cancelled) + ",\n";
     out += "  \"failure\": " + (data.failure ? jsonString(*data.failure) : std::string("null")) + ",\n";
     out += "  \"rows\": [";
-    const std::vector<int> rows = data.writtenRows();
+    const std::vector<survey::SurveyRow> rows = data.reachedRows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         out += i == 0 ? "\n    " : ",\n    ";
-        out += rowObject(rows[i], data.rows[static_cast<std::size_t>(rows[i])]);
+        out += rowObject(rows[i]);
     }
     out += rows.empty() ? "],\n" : "\n  ],\n";
     out += "  \"errors\": [";

@@ -88,11 +88,11 @@ int survey(const ReportOptions& options, const std::string& target) {
         return ExitFailed;
     }
     ReportView view(target, options.count, options.progress && ::isatty(STDERR_FILENO) == 1);
-    survey::SurveyEngine engine(state, view, [] {},
+    survey::SurveyEngine engine(state, view,
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
-    view.setStopAction([&engine] { engine.cmdMain_Click(0); });
+    view.setStopAction([&engine] { engine.stop(); });
     StopSignal::install();
-    engine.cmdMain_Click(1);
+    engine.run(target, {options.count});
     view.finish();
 
     ReportData data = view.data();

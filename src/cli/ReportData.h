@@ -1,22 +1,16 @@
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "fs/Figure.h"
 #include "fs/Problem.h"
-#include "survey/Cell.h"
-#include "survey/SurveyView.h"
+#include "survey/SurveyRow.h"
+#include "survey/SurveySink.h"
 
 namespace trelmark::cli {
-
-// One grid row as the engine wrote it; a cell never written stays empty.
-using ReportRow = std::array<std::optional<survey::Cell>, 6>;
-
-// The columns of the grid, as the window lays them out.
-enum Column { ColumnName, ColumnSize, ColumnTotal, ColumnUsed, ColumnFiles, ColumnDirs, ColumnCount };
 
 struct LookupFailure {
     survey::LookupStep step = survey::LookupStep::Folder;
@@ -29,17 +23,18 @@ struct ReportData {
     std::string target;  // the surveyed directory, absolute, raw bytes
     bool counted = false;
     bool cancelled = false;
-    std::optional<survey::Cell> driveTotalSize;
-    std::optional<survey::Cell> driveAvailableSpace;
-    std::vector<ReportRow> rows;         // index = grid row; row 0, the header, stays empty
+    std::optional<fs::Figure> driveTotalSize;
+    std::optional<fs::Figure> driveAvailableSpace;
+    // As the sink numbers them (ALL FILES first); a row the run never reached stays empty.
+    std::vector<std::optional<survey::SurveyRow>> rows;
     std::optional<std::string> failure;  // the message box's text
     std::optional<LookupFailure> lookupFailure;
     std::vector<fs::Problem> problems;
 
     // Some figure is only a lower bound.
     [[nodiscard]] bool partial() const;
-    // The rows the run reached: those with at least one cell written.
-    [[nodiscard]] std::vector<int> writtenRows() const;
+    // The rows the run reached, in their order.
+    [[nodiscard]] std::vector<survey::SurveyRow> reachedRows() const;
 };
 
 }  // namespace trelmark::cli

@@ -15,21 +15,21 @@ namespace trelmark::cli {
 
 // RFC 4180 (CRLF line ends, a header record, quoting where needed), raw numbers with "." as the decimal
 // point: shares as plain ratios, bytes and counts as exact integers, and per record whether every figure is
-// exact. The drive's figures come first, as records of the kinds drive_total and drive_available.
+// exact. The drive's figures come first, as records of the kinds drive_total and drive_available. The last
+// field, measured_bytes, is set on the ALL FILES record only: what the walk measured, where `bytes` shows the
+// drive's total size for the root of a drive, as the window does.
 [[nodiscard]] std::string formatCsv(const ReportData& data);
 
-// One object: target, drive figures, flags, rows with raw numbers (null where the run wrote nothing), and
+// One object: target, drive figures, flags, rows with raw numbers (null where the run wrote nothing; the
+// ALL FILES row's measured_bytes as in formatCsv), and
 // the directories that could not be read. Names are valid UTF-8 (bytes that are not UTF-8 escaped as \xHH)
 // with the raw bytes beside them in base64.
 [[nodiscard]] std::string formatJson(const ReportData& data);
 
 // Shared by the formats.
 namespace detail {
-// The row kinds: "all", "files", "dir".
-[[nodiscard]] const char* rowKind(int row) noexcept;
 // A ratio in plain decimal notation, as short as reads back exactly; never an exponent, never a comma.
 [[nodiscard]] std::string plainDecimal(double value);
-[[nodiscard]] bool rowComplete(const ReportRow& row);
 }  // namespace detail
 
 }  // namespace trelmark::cli

@@ -11,22 +11,27 @@ ReportView::ReportView(std::string target, bool count, bool progress) : m_progre
     m_data.counted = count;
 }
 
-void ReportView::InitGrid() {
-    m_data.rows.assign(2, ReportRow{});
+void ReportView::driveFigures(fs::Figure total, fs::Figure available) {
+    m_data.driveTotalSize = total;
+    m_data.driveAvailableSpace = available;
+}
+
+void ReportView::clearRows() {
+    m_data.rows.clear();
 }
 
 void ReportView::setRowCount(int rows) {
     m_data.rows.resize(static_cast<std::size_t>(rows < 0 ? 0 : rows));
 }
 
-void ReportView::setCell(int row, int column, const survey::Cell& cell) {
-    if (row < 0 || column < 0 || column >= ColumnCount) {
+void ReportView::rowChanged(int index, const survey::SurveyRow& row, survey::Column) {
+    if (index < 0) {
         return;
     }
-    if (static_cast<std::size_t>(row) >= m_data.rows.size()) {
-        m_data.rows.resize(static_cast<std::size_t>(row) + 1);
+    if (static_cast<std::size_t>(index) >= m_data.rows.size()) {
+        m_data.rows.resize(static_cast<std::size_t>(index) + 1);
     }
-    m_data.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = cell;
+    m_data.rows[static_cast<std::size_t>(index)] = row;
 }
 
 void ReportView::yield() {
@@ -36,10 +41,6 @@ void ReportView::yield() {
             m_stopAction();
         }
     }
-}
-
-void ReportView::showMessage(std::string_view, std::string_view text) {
-    m_data.failure = std::string(text);
 }
 
 void ReportView::walkProgress(const fs::WalkProgress& progress) {

@@ -5,39 +5,33 @@
 
 #include "cli/ProgressLine.h"
 #include "cli/ReportData.h"
-#include "survey/SurveyView.h"
+#include "survey/SurveySink.h"
 
 namespace trelmark::cli {
 
-// The survey view of the report tool: it keeps what the engine writes as a ReportData to print at the end,
-// shows progress on the terminal, and turns a stop signal into a click on the exit button at its yields.
+// The survey sink of the report tool: it keeps what the engine hands it as a ReportData to print at the
+// end, shows progress on the terminal, and turns a stop signal into a stop of the run at its yields.
 // Owns its data and its progress line. Thread: the main thread. Errors: none; it only records.
-class ReportView : public survey::SurveyView {
+class ReportView : public survey::SurveySink {
 public:
     ReportView(std::string target, bool count, bool progress);
 
-    // Called from yield() once a stop signal has come: the exit button's click.
+    // Called from yield() once a stop signal has come.
     void setStopAction(std::function<void()> action) { m_stopAction = std::move(action); }
 
     [[nodiscard]] const ReportData& data() const noexcept { return m_data; }
     // Ends the progress line, before anything else is written.
     void finish() { m_progress.clear(); }
 
-    void InitGrid() override;
+    void driveFigures(fs::Figure total, fs::Figure available) override;
+    void clearRows() override;
     void setRowCount(int rows) override;
-    void setCell(int row, int column, const survey::Cell& cell) override;
-    void setDriveTotalSize(const survey::Cell& cell) override { m_data.driveTotalSize = cell; }
-    void setDriveAvailableSpace(const survey::Cell& cell) override { m_data.driveAvailableSpace = cell; }
-    void EnableControls(bool) override {}
-    void setExitCaption(std::string_view) override {}
-    void setBusyPointer(bool) override {}
+    void rowChanged(int index, const survey::SurveyRow& row, survey::Column column) override;
     void yield() override;
-    void showMessage(std::string_view title, std::string_view text) override;
-    [[nodiscard]] bool countOption() const override { return m_data.counted; }
-    [[nodiscard]] std::string directoryPath() const override { return m_data.target; }
+    void failed(std::string_view message) override { m_data.failure = std::string(message); }
+    void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
     void walkProgress(const fs::WalkProgress& progress) override;
     void currentDirectory(std::string_view path) override;
-    void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
     void surveyProblems(const std::vector<fs::Problem>& problems) override { m_data.problems = problems; }
 
 private:

@@ -3,19 +3,13 @@
 #include <vector>
 
 #include "cli/ReportFormats.h"
+#include "survey/NumberFormat.h"
+#include "survey/SurveyColumns.h"
 #include "util/DisplayWidth.h"
 
 namespace trelmark::cli {
 
 namespace {
-
-// The grid's header: each piece is one column, its first character the alignment, its text (trailing
-// blanks included) the column's width.
-constexpr std::string_view kHeader =
-    "<Directory Name      |>Size(bytes)     |>Total%   |>Used%   |>Files      |>Dirs      ";
-constexpr std::string_view kTotalCaption = "DriveTotalSize";
-constexpr std::string_view kAvailableCaption = "DriveAvailableSpace";
-constexpr std::string_view kUnit = "bytes";
 
 struct TextColumn {
     bool left = false;
@@ -23,18 +17,14 @@ struct TextColumn {
     int width = 0;
 };
 
+// The window's headings: a column is at least as wide as its title with its trailing blanks.
 std::vector<TextColumn> headerColumns() {
     std::vector<TextColumn> columns;
-    std::size_t start = 0;
-    while (start < kHeader.size()) {
-        std::size_t end = kHeader.find('|', start);
-        if (end == std::string_view::npos) {
-            end = kHeader.size();
-        }
-        const std::string_view piece = kHeader.substr(start + 1, end - start - 1);
-        const std::string_view title = piece.substr(0, piece.find_last_not_of(' ') + 1);
-        columns.push_back({kHeader[start] == '<', std::string(title), util::displayWidth(piece)});
-        start = end + 1;
+    for (const survey::Column column : survey::kColumns) {
+        const survey::ColumnHeading heading = survey::columnHeading(column);
+        const std::string_view title = heading.title.substr(0, heading.title.find_last_not_of(' ') + 1);
+        columns.push_back({heading.alignment == survey::Alignment::Left, std::string(title),
+                           util::displayWidth(heading.title)});
     }
     return columns;
 }
@@ -58,32 +48,30 @@ void appendLine(std::string& out, std::string line) {
     out += '\n';
 }
 
-std::string cellText(const ReportRow& row, std::size_t column) {
-    return row[column] ? row[column]->text : std::string();
-}
-
 }  // namespace
 
 std::string formatText(const ReportData& data) {
+    using survey::kByteUnit;
     std::string out;
     if (data.driveTotalSize && data.driveAvailableSpace) {
-        const std::string& total = data.driveTotalSize->text;
-        const std::string& available = data.driveAvailableSpace->text;
-        const int captionWidth = static_cast<int>(kAvailableCaption.size()) + 1;
+        const std::string total = survey::formatFigure(*data.driveTotalSize);
+        const std::string available = survey::formatFigure(*data.driveAvailableSpace);
+        const std::string_view captions[] = {survey::kDriveTotalCaption, survey::kDriveAvailableCaption};
+        const int captionWidth = static_cast<int>(std::max(captions[0].size(), captions[1].size())) + 1;
         const int valueWidth = std::max(util::displayWidth(total), util::displayWidth(available));
-        appendLine(out, padded(kTotalCaption, captionWidth, true) + " " + padded(total, valueWidth, false) +
-                            " " + std::string(kUnit));
-        appendLine(out, padded(kAvailableCaption, captionWidth, true) + " " +
-                            padded(available, valueWidth, false) + " " + std::string(kUnit));
+        appendLine(out, padded(captions[0], captionWidth, true) + " " + padded(total, valueWidth, false) +
+                            " " + std::string(kByteUnit));
+        appendLine(out, padded(captions[1], captionWidth, true) + " " + padded(available, valueWidth, false) +
+                            " " + std::string(kByteUnit));
     }
-    const std::vector<int> rows = data.writtenRows();
+    const std::vector<survey::SurveyRow> rows = data.reachedRows();
     if (rows.empty()) {
         return out;
     }
     std::vector<TextColumn> columns = headerColumns();
-    for (const int row : rows) {
+    for (const survey::SurveyRow& row : rows) {
         for (std::size_t column = 0; column < columns.size(); ++column) {
-            const int width = util::displayWidth(cellText(data.rows[static_cast<std::size_t>(row)], column));
+            const int width = util::displayWidth(row.text(survey::kColumns[column]));
             columns[column].width = std::max(columns[column].width, width);
         }
     }
@@ -95,12 +83,11 @@ std::string formatText(const ReportData& data) {
         header += (header.empty() ? "" : " ") + padded(column.title, column.width, column.left);
     }
     appendLine(out, header);
-    for (const int row : rows) {
+    for (const survey::SurveyRow& row : rows) {
         std::string line;
         for (std::size_t column = 0; column < columns.size(); ++column) {
-            line +=
-                (column == 0 ? "" : " ") + padded(cellText(data.rows[static_cast<std::size_t>(row)], column),
-                                                  columns[column].width, columns[column].left);
+            line += (column == 0 ? "" : " ") +
+                    padded(row.text(survey::kColumns[column]), columns[column].width, columns[column].left);
         }
         appendLine(out, line);
     }

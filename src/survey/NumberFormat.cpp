@@ -5,8 +5,6 @@
 #include <string>
 #include <system_error>
 
-#include "util/DisplayName.h"
-
 namespace trelmark::survey {
 
 namespace {
@@ -58,29 +56,24 @@ double shareOf(std::uint64_t part, std::uint64_t whole) noexcept {
     return share;
 }
 
-Cell countCell(fs::Figure figure) {
+std::string formatFigure(fs::Figure figure) {
     std::string text = formatCount(figure.value);
     if (!figure.complete) {
         text += kIncompleteMark;
     }
-    return Cell{std::move(text), figure};
+    return text;
 }
 
-Cell shareCell(fs::Figure part, fs::Figure whole) {
-    const Share share{shareOf(part.value, whole.value), part.complete && whole.complete};
+std::string formatShare(Share share) {
     std::string text = formatShare(share.value);
     if (!share.complete) {
         text += kIncompleteMark;
     }
-    return Cell{std::move(text), share};
+    return text;
 }
 
-Cell nameCell(std::string_view raw) {
-    return Cell{util::displayName(raw), RawName{std::string(raw)}};
-}
-
-Cell textCell(std::string_view text) {
-    return Cell{std::string(text), RawName{std::string(text)}};
+Share shareBetween(fs::Figure part, fs::Figure whole) noexcept {
+    return Share{shareOf(part.value, whole.value), part.complete && whole.complete};
 }
 
 }  // namespace trelmark::survey

@@ -5,11 +5,11 @@
 #include <string_view>
 
 #include "fs/Figure.h"
-#include "survey/Cell.h"
+#include "survey/SurveyRow.h"
 
 namespace trelmark::survey {
 
-// The two number formats of every figure the program shows, the share rule, and the cells built from them.
+// The two number formats of every figure the program shows, and the share rule.
 // Free functions without state; any thread; they never fail. The grouping character is always "," and the
 // decimal point always ".", whatever the locale: the figures read the same on every machine and in every
 // log that quotes them.
@@ -31,12 +31,10 @@ namespace trelmark::survey {
 inline constexpr std::string_view kIncompleteMark = "+";
 
 // A byte or entry count in the count format, "1,234+" when incomplete.
-[[nodiscard]] Cell countCell(fs::Figure figure);
-// The share of `part` in `whole` in the share format; incomplete when either figure is.
-[[nodiscard]] Cell shareCell(fs::Figure part, fs::Figure whole);
-// A name as raw bytes, shown with the bytes that are not UTF-8 escaped.
-[[nodiscard]] Cell nameCell(std::string_view raw);
-// A fixed text of the program's own ("ALL FILES", ".").
-[[nodiscard]] Cell textCell(std::string_view text);
+[[nodiscard]] std::string formatFigure(fs::Figure figure);
+// A share in the share format, "12.35 %+" when incomplete.
+[[nodiscard]] std::string formatShare(Share share);
+// The share of `part` in `whole`; incomplete when either figure is.
+[[nodiscard]] Share shareBetween(fs::Figure part, fs::Figure whole) noexcept;
 
 }  // namespace trelmark::survey

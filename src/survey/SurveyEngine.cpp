@@ -1,49 +1,21 @@
 #include "survey/SurveyEngine.h"
 
-#include <utility>
-
 #include "survey/FolderTally.h"
 #include "survey/SurveyRun.h"
 #include "util/ScopeExit.h"
 
 namespace trelmark::survey {
 
-namespace {
+SurveyEngine::SurveyEngine(ProgramState& state, SurveySink& sink, SurveyOptions options,
+                           SurveyControls* controls)
+    : m_runState(state), m_state(state), m_sink(sink), m_controls(controls), m_options(options) {}
 
-constexpr std::string_view kExitCaption = "終了";
-constexpr std::string_view kStopCaption = "中止";
-
-}  // namespace
-
-SurveyEngine::SurveyEngine(ProgramState& state, SurveyView& view, std::function<void()> quitApplication,
-                           SurveyOptions options)
-    : m_state(state), m_view(view), m_quitApplication(std::move(quitApplication)), m_options(options) {}
-
-void SurveyEngine::cmdMain_Click(int index) {
-    if (index == 0) {
-        // While a run is on the stack below us, quitting would pull the view and the state out from under it;
-        // so inside a run the button only stops, even after a closing window has cleared flagRunning.
-        if (m_state.flagRunning || m_running) {
-            m_state.flagCancel = true;
-            return;
-        }
-        if (m_quitApplication) {
-            m_quitApplication();
-        }
+void SurveyEngine::run(std::string_view path, RunOptions options) {
+    if (m_runState.running()) {
         return;
     }
-    if (index == 1 && !m_running) {
-        run();
-    }
-}
-
-void SurveyEngine::run() {
-    m_running = true;
-    m_state.flagRunning = true;
-    const bool countFiles = m_view.countOption();
-    m_state.flagCancel = false;
-    m_view.EnableControls(false);
-    m_view.setExitCaption(kStopCaption);
+    m_runState.begin();
+    setControls(true);
 
     // The component walks the whole tree at the first question that needs it; these reports are what keeps
     // the front end answering during that walk, and how a stop reaches it.
@@ -51,35 +23,47 @@ void SurveyEngine::run() {
     if (system != nullptr) {
         system->setProgressHandler([this](const fs::WalkProgress& progress) {
             yieldSoon();
-            m_view.walkProgress(progress);
-            return m_state.flagCancel ? fs::WalkAction::Stop : fs::WalkAction::Continue;
+            m_sink.walkProgress(progress);
+            return m_runState.stopPending() ? fs::WalkAction::Stop : fs::WalkAction::Continue;
         });
     }
-    const util::ScopeExit cleanUp([&] {
-        if (system != nullptr) {
-            system->setProgressHandler({});
-        }
-        m_running = false;
-    });
-
-    yieldNow();
-    m_view.setBusyPointer(true);
+    SurveyEnd end = SurveyEnd::Completed;
     {
+        const util::ScopeExit releaseHandler([system] {
+            if (system != nullptr) {
+                system->setProgressHandler({});
+            }
+        });
+        yieldNow();
+        if (m_controls != nullptr) {
+            m_controls->setBusyPointer(true);
+        }
         FolderTally tally(m_state, [this] { yieldSoon(); });
-        SurveyRun run(m_state, m_view, tally, m_options, [this] { yieldNow(); });
-        run.perform(countFiles);
+        SurveyRun survey(m_runState, m_sink, tally, m_options, [this] { yieldNow(); });
+        end = survey.perform(path, options.countFiles);
     }
 
     // Every way out of a run passes here, with the run's objects already released.
-    m_state.flagRunning = false;
-    m_view.currentDirectory({});
-    m_view.EnableControls(true);
-    m_view.setExitCaption(kExitCaption);
-    m_view.setBusyPointer(false);
+    const bool stopped = m_runState.stopped();
+    m_runState.end();
+    m_sink.currentDirectory({});
+    setControls(false);
+    m_sink.surveyEnded(end == SurveyEnd::Completed && stopped ? SurveyEnd::Stopped : end);
+}
+
+void SurveyEngine::setControls(bool running) {
+    if (m_controls == nullptr) {
+        return;
+    }
+    m_controls->EnableControls(!running);
+    m_controls->setExitButtonStops(running);
+    if (!running) {
+        m_controls->setBusyPointer(false);
+    }
 }
 
 void SurveyEngine::yieldNow() {
-    m_view.yield();
+    m_sink.yield();
     m_lastYield = std::chrono::steady_clock::now();
 }
 

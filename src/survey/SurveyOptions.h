@@ -21,4 +21,10 @@ struct SurveyOptions {
     std::size_t problemLimit = 0;
 };
 
+// What one run is asked for, beside its directory.
+struct RunOptions {
+    // Count the files and directories below each row (the window's "ファイル数を数える").
+    bool countFiles = false;
+};
+
 }  // namespace trelmark::survey

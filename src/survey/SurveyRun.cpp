@@ -9,7 +9,6 @@
 #include "fs/FolderCollection.h"
 #include "survey/NumberFormat.h"
 #include "util/DisplayName.h"
-#include "util/Version.h"
 
 namespace trelmark::survey {
 
@@ -21,10 +20,9 @@ constexpr std::string_view kFailurePrefix = "異常なディレクトリがあ�
 constexpr std::string_view kFailureSuffix = "」";
 constexpr std::string_view kSystemVolumeInformation = ":\\System Volume Information";
 
-enum Column { ColumnName, ColumnSize, ColumnTotal, ColumnUsed, ColumnFiles, ColumnDirs };
-constexpr int kAllFilesRow = 1;
-constexpr int kOwnFilesRow = 2;
-constexpr int kFirstSubFolderRow = 3;
+constexpr std::size_t kAllFilesRow = 0;
+constexpr std::size_t kOwnFilesRow = 1;
+constexpr std::size_t kFirstSubFolderRow = 2;
 
 std::string upperAscii(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -40,55 +38,61 @@ void addToSum(fs::Figure& sum, fs::Figure size) {
 
 }  // namespace
 
-SurveyRun::SurveyRun(ProgramState& state, SurveyView& view, FolderTally& tally, const SurveyOptions& options,
+SurveyRun::SurveyRun(RunState& runState, SurveySink& sink, FolderTally& tally, const SurveyOptions& options,
                      std::function<void()> yield)
-    : m_state(state), m_view(view), m_tally(tally), m_options(options), m_yield(std::move(yield)) {}
+    : m_runState(runState), m_sink(sink), m_tally(tally), m_options(options), m_yield(std::move(yield)) {}
 
-void SurveyRun::perform(bool countFiles) {
+SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
     m_countFiles = countFiles;
-    if (writeDriveLabels()) {
-        m_surveyedPath = m_view.directoryPath();
-        if (!m_tally.GetFolderObject(m_surveyedPath, m_folder)) {
-            m_view.lookupFailed(LookupStep::Folder, m_surveyedPath, m_tally.lastError());
-        } else {
-            m_view.InitGrid();
-            m_view.currentDirectory(m_surveyedPath);
-            if (writeAllFilesRow() == Flow::Continue && writeOwnFilesRow() == Flow::Continue &&
-                subFolderCount() > 0 && sizePass() == Flow::Continue) {
-                if (m_ownFilesSized) {
-                    m_view.setCell(kOwnFilesRow, ColumnUsed, shareCell(m_ownFilesSize, m_sumSize));
-                }
-                sharePass();
-            }
-            if (m_options.problemLimit > 0) {
-                m_view.surveyProblems(m_folder->problems(m_options.problemLimit));
-            }
+    m_surveyedPath = std::string(path);
+    if (!writeDriveLabels()) {
+        return SurveyEnd::NotFound;
+    }
+    if (!m_tally.GetFolderObject(m_surveyedPath, m_folder)) {
+        m_sink.lookupFailed(LookupStep::Folder, m_surveyedPath, m_tally.lastError());
+        return SurveyEnd::NotFound;
+    }
+    m_sink.clearRows();
+    m_sink.currentDirectory(m_surveyedPath);
+    m_rows.resize(kFirstSubFolderRow);
+    m_rows[kAllFilesRow].kind = RowKind::AllFiles;
+    m_rows[kAllFilesRow].name = kAllFiles;
+    m_rows[kOwnFilesRow].kind = RowKind::OwnFiles;
+    m_rows[kOwnFilesRow].name = kOwnFiles;
+    if (writeAllFilesRow() == Flow::Continue && writeOwnFilesRow() == Flow::Continue &&
+        subFolderCount() > 0 && sizePass() == Flow::Continue) {
+        if (m_ownFilesSized) {
+            const fs::Figure ownFiles = *m_rows[kOwnFilesRow].bytes;
+            write(kOwnFilesRow, Column::UsedShare, &SurveyRow::usedShare, shareBetween(ownFiles, m_sumSize));
         }
+        sharePass();
+    }
+    if (m_options.problemLimit > 0) {
+        m_sink.surveyProblems(m_folder->problems(m_options.problemLimit));
     }
     m_folder.reset();
-    m_state.flagRunning = false;
+    return m_end;
 }
 
 bool SurveyRun::writeDriveLabels() {
-    const std::string path = m_view.directoryPath();
+    const std::string& path = m_surveyedPath;
     const std::string spec = m_options.pathStyle == util::PathStyle::Backslash
                                  ? util::GetPathRoot(path, m_options.pathStyle)
                                  : path;
     std::unique_ptr<fs::Drive> drive;
     if (!m_tally.GetDriveObject(spec, drive)) {
-        m_view.lookupFailed(LookupStep::Drive, spec, m_tally.lastError());
+        m_sink.lookupFailed(LookupStep::Drive, spec, m_tally.lastError());
         return false;
     }
     // A drive whose figures cannot be read is as good as one that cannot be found: nothing is written.
     const auto total = drive->TotalSize();
     const auto available = total ? drive->AvailableSpace() : util::Result<std::uint64_t>(total.error());
     if (!available) {
-        m_view.lookupFailed(LookupStep::Drive, spec, available.error());
+        m_sink.lookupFailed(LookupStep::Drive, spec, available.error());
         return false;
     }
     m_driveTotalSize = fs::Figure{total.value(), true};
-    m_view.setDriveTotalSize(countCell(m_driveTotalSize));
-    m_view.setDriveAvailableSpace(countCell(fs::Figure{available.value(), true}));
+    m_sink.driveFigures(m_driveTotalSize, fs::Figure{available.value(), true});
     return true;
 }
 
@@ -100,25 +104,27 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
         static_cast<void>(failed(m_surveyedPath));
         return Flow::End;
     }
-    m_rows = static_cast<int>(std::min<std::uint64_t>(count.value(), INT_MAX - kFirstSubFolderRow));
-    m_view.setRowCount(m_rows + kFirstSubFolderRow);
-    m_view.setCell(kAllFilesRow, ColumnName, textCell(kAllFiles));
+    m_subRows =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count.value(), INT_MAX - kFirstSubFolderRow));
+    m_sink.setRowCount(static_cast<int>(m_subRows + kFirstSubFolderRow));
+    m_sink.rowChanged(kAllFilesRow, m_rows[kAllFilesRow], Column::Name);
 
     std::uint64_t rootSize = 0;
     bool root = false;
     if (!isDriveRoot(*m_folder, rootSize, root)) {
         return failed(m_surveyedPath);
     }
-    fs::Figure size{rootSize, true};
-    if (!root) {
-        const auto measured = m_folder->Size();
-        if (!measured) {
-            return failed(m_surveyedPath);
-        }
-        size = measured.value();
+    // The window shows a drive's total size for its root; the measured size travels beside it. At a root it
+    // costs no I/O (the walk has answered it) and a failure there only leaves it out.
+    const auto measured = m_folder->Size();
+    if (measured) {
+        m_rows[kAllFilesRow].measuredBytes = measured.value();
+    } else if (!root) {
+        return failed(m_surveyedPath);
     }
-    m_view.setCell(kAllFilesRow, ColumnSize, countCell(size));
-    m_view.setCell(kAllFilesRow, ColumnTotal, shareCell(size, m_driveTotalSize));
+    const fs::Figure size = root ? fs::Figure{rootSize, true} : measured.value();
+    write(kAllFilesRow, Column::Size, &SurveyRow::bytes, size);
+    write(kAllFilesRow, Column::TotalShare, &SurveyRow::totalShare, shareBetween(size, m_driveTotalSize));
     if (m_countFiles) {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
@@ -130,7 +136,7 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
 }
 
 SurveyRun::Flow SurveyRun::writeOwnFilesRow() {
-    m_view.setCell(kOwnFilesRow, ColumnName, textCell(kOwnFiles));
+    m_sink.rowChanged(kOwnFilesRow, m_rows[kOwnFilesRow], Column::Name);
     auto files = m_folder->Files();
     if (!files) {
         return failed(m_surveyedPath);
@@ -141,12 +147,12 @@ SurveyRun::Flow SurveyRun::writeOwnFilesRow() {
     if (!size) {
         return failed(m_surveyedPath);
     }
-    m_view.setCell(kOwnFilesRow, ColumnSize, countCell(size.value()));
-    m_view.setCell(kOwnFilesRow, ColumnTotal, shareCell(size.value(), m_driveTotalSize));
+    write(kOwnFilesRow, Column::Size, &SurveyRow::bytes, size.value());
+    write(kOwnFilesRow, Column::TotalShare, &SurveyRow::totalShare,
+          shareBetween(size.value(), m_driveTotalSize));
     if (m_countFiles) {
-        writeCounts(kOwnFilesRow, count.value(), static_cast<std::uint64_t>(m_rows), size->complete);
+        writeCounts(kOwnFilesRow, count.value(), static_cast<std::uint64_t>(m_subRows), size->complete);
     }
-    m_ownFilesSize = size.value();
     m_ownFilesSized = true;
     m_sumSize = size.value();
     return Flow::Continue;
@@ -168,7 +174,7 @@ SurveyRun::Flow SurveyRun::sizePass() {
     if (!subFolders) {
         return failed(m_surveyedPath);
     }
-    for (int rowIndex = 1;; ++rowIndex) {
+    for (std::size_t index = kFirstSubFolderRow;; ++index) {
         auto subFolder = subFolders.value()->next();
         if (!subFolder) {
             return failed(m_surveyedPath);
@@ -177,25 +183,25 @@ SurveyRun::Flow SurveyRun::sizePass() {
             break;
         }
         m_yield();
-        // Both flags stay as they are: the share pass sees the stop at its first check.
-        // A sub-directory that appeared after the grid was sized gets no row, and no part of the sum.
-        if (m_state.flagCancel || rowIndex > m_rows) {
+        // The stop stays pending: the share pass sees it at its first check.
+        // A sub-directory that appeared after the rows were counted gets no row, and no part of the sum.
+        if (m_runState.stopPending() || index >= m_subRows + kFirstSubFolderRow) {
             break;
         }
-        if (sizeRow(rowIndex, *subFolder.value()) == Flow::End) {
+        if (sizeRow(index, *subFolder.value()) == Flow::End) {
             return Flow::End;
         }
     }
     return Flow::Continue;
 }
 
-SurveyRun::Flow SurveyRun::sizeRow(int rowIndex, fs::Folder& subFolder) {
-    const int row = rowIndex + 2;
+SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
     const std::string path = subFolder.Path();
-    const std::string name = subFolder.Name();
-    m_view.currentDirectory(path);
-    m_view.setCell(row, ColumnName, nameCell(name));
-    m_rowNames.push_back(name);
+    m_sink.currentDirectory(path);
+    SurveyRow& row = m_rows.emplace_back();
+    row.kind = RowKind::SubDirectory;
+    row.name = subFolder.Name();
+    m_sink.rowChanged(static_cast<int>(index), row, Column::Name);
 
     fs::Figure size{0, true};
     if (!isSystemVolumeInformation(path)) {
@@ -206,16 +212,16 @@ SurveyRun::Flow SurveyRun::sizeRow(int rowIndex, fs::Folder& subFolder) {
         size = measured.value();
         addToSum(m_sumSize, size);
     }
-    m_view.setCell(row, ColumnSize, countCell(size));
-    m_view.setCell(row, ColumnTotal, shareCell(size, m_driveTotalSize));
+    write(index, Column::Size, &SurveyRow::bytes, size);
+    write(index, Column::TotalShare, &SurveyRow::totalShare, shareBetween(size, m_driveTotalSize));
     if (m_countFiles) {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
         const bool counted = m_tally.CountFolderTree(path, files, directories);
-        if (!counted && !m_state.flagCancel) {
+        if (!counted && !m_runState.stopPending()) {
             return failed(path);
         }
-        writeCounts(row, files, directories, counted && size.complete);
+        writeCounts(index, files, directories, counted && size.complete);
     }
     return Flow::Continue;
 }
@@ -226,8 +232,7 @@ void SurveyRun::sharePass() {
         static_cast<void>(failed(m_surveyedPath));
         return;
     }
-    const int sizedRows = static_cast<int>(m_rowNames.size());
-    for (int rowIndex = 1;; ++rowIndex) {
+    for (std::size_t index = kFirstSubFolderRow;; ++index) {
         auto subFolder = subFolders.value()->next();
         if (!subFolder) {
             static_cast<void>(failed(m_surveyedPath));
@@ -237,18 +242,17 @@ void SurveyRun::sharePass() {
             return;
         }
         m_yield();
-        if (m_state.flagCancel) {
-            m_state.flagCancel = false;
-            m_state.flagRunning = false;
+        if (m_runState.stopPending()) {
+            m_runState.takeStop();
             return;
         }
-        if (rowIndex > sizedRows) {
+        if (index >= m_rows.size()) {
             return;
         }
         fs::Folder& folder = *subFolder.value();
         // The component promises the same order every time; should it ever differ, a share goes to no row
         // rather than to another directory's.
-        if (folder.Name() != m_rowNames[static_cast<std::size_t>(rowIndex - 1)]) {
+        if (folder.Name() != m_rows[index].name) {
             continue;
         }
         const std::string path = folder.Path();
@@ -263,7 +267,7 @@ void SurveyRun::sharePass() {
             }
             size = measured.value();
         }
-        m_view.setCell(rowIndex + 2, ColumnUsed, shareCell(size, m_sumSize));
+        write(index, Column::UsedShare, &SurveyRow::usedShare, shareBetween(size, m_sumSize));
     }
 }
 
@@ -297,19 +301,29 @@ bool SurveyRun::isSystemVolumeInformation(std::string_view path) const {
 }
 
 SurveyRun::Flow SurveyRun::failed(std::string_view path) {
-    if (m_state.flagCancel) {
+    if (m_runState.stopPending()) {
         return Flow::Continue;
     }
     std::string text(kFailurePrefix);
     text += util::displayName(path);
     text += kFailureSuffix;
-    m_view.showMessage(util::kProgramTitle, text);
+    m_end = SurveyEnd::Failed;
+    m_sink.failed(text);
     return Flow::End;
 }
 
-void SurveyRun::writeCounts(int row, std::uint64_t files, std::uint64_t directories, bool complete) {
-    m_view.setCell(row, ColumnFiles, countCell(fs::Figure{files, complete}));
-    m_view.setCell(row, ColumnDirs, countCell(fs::Figure{directories, complete}));
+void SurveyRun::writeCounts(std::size_t index, std::uint64_t files, std::uint64_t directories,
+                            bool complete) {
+    write(index, Column::Files, &SurveyRow::files, fs::Figure{files, complete});
+    write(index, Column::Dirs, &SurveyRow::dirs, fs::Figure{directories, complete});
+}
+
+template <typename Value>
+void SurveyRun::write(std::size_t index, Column column, std::optional<Value> SurveyRow::*figure,
+                      Value value) {
+    SurveyRow& row = m_rows[index];
+    row.*figure = value;
+    m_sink.rowChanged(static_cast<int>(index), row, column);
 }
 
 }  // namespace trelmark::survey

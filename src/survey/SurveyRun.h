@@ -10,26 +10,28 @@
 #include "fs/Figure.h"
 #include "fs/Folder.h"
 #include "survey/FolderTally.h"
-#include "survey/ProgramState.h"
+#include "survey/RunState.h"
 #include "survey/SurveyOptions.h"
-#include "survey/SurveyView.h"
+#include "survey/SurveyRow.h"
+#include "survey/SurveySink.h"
 
 namespace trelmark::survey {
 
 // One survey, from the drive lookup to the last Used%: the drive labels, the rows "ALL FILES" and ".", the
 // size pass over the sub-directories and the share pass after it. SurveyEngine prepares the front end
-// before and restores it after; this class does the measuring and the writing in between.
+// before and restores it after; this class does the measuring and hands the rows to the sink in between.
 //
-// Owns the run's folder object and figures; borrows the rest. Thread: the engine's. Errors: a lookup that
+// Owns the run's folder object and rows; borrows the rest. Thread: the engine's. Errors: a lookup that
 // fails ends the run without a message; a count, size, name or listing that fails ends it with the message
 // box, unless a stop is pending, in which case the figure stays empty and the run stops at its next check.
 class SurveyRun {
 public:
-    SurveyRun(ProgramState& state, SurveyView& view, FolderTally& tally, const SurveyOptions& options,
+    SurveyRun(RunState& runState, SurveySink& sink, FolderTally& tally, const SurveyOptions& options,
               std::function<void()> yield);
 
-    // Returns with flagRunning false and every component object released.
-    void perform(bool countFiles);
+    // Surveys `path` (raw bytes); returns with every component object released. Completed also when a
+    // stop ended the run: the engine knows of the stop.
+    [[nodiscard]] SurveyEnd perform(std::string_view path, bool countFiles);
 
 private:
     // What a step leaves for the next: go on, or end the run now.
@@ -39,7 +41,7 @@ private:
     [[nodiscard]] Flow writeAllFilesRow();
     [[nodiscard]] Flow writeOwnFilesRow();
     [[nodiscard]] Flow sizePass();
-    [[nodiscard]] Flow sizeRow(int rowIndex, fs::Folder& subFolder);
+    [[nodiscard]] Flow sizeRow(std::size_t index, fs::Folder& subFolder);
     void sharePass();
 
     // False when the drive or its root cannot be read; otherwise `root` tells, and `rootSize` is the drive's
@@ -50,10 +52,13 @@ private:
     [[nodiscard]] std::uint64_t subFolderCount();
     // Ends the run with the message box naming `path`, unless a stop is pending.
     [[nodiscard]] Flow failed(std::string_view path);
-    void writeCounts(int row, std::uint64_t files, std::uint64_t directories, bool complete);
+    void writeCounts(std::size_t index, std::uint64_t files, std::uint64_t directories, bool complete);
+    // Sets one figure of a row and tells the sink.
+    template <typename Value>
+    void write(std::size_t index, Column column, std::optional<Value> SurveyRow::*figure, Value value);
 
-    ProgramState& m_state;
-    SurveyView& m_view;
+    RunState& m_runState;
+    SurveySink& m_sink;
     FolderTally& m_tally;
     const SurveyOptions& m_options;
     std::function<void()> m_yield;
@@ -62,11 +67,12 @@ private:
     std::string m_surveyedPath;
     std::unique_ptr<fs::Folder> m_folder;
     fs::Figure m_driveTotalSize;
-    int m_rows = 0;  // sub-directory rows the grid was sized for
-    fs::Figure m_ownFilesSize;
+    std::size_t m_subRows = 0;  // sub-directory rows the sink was sized for
     bool m_ownFilesSized = false;
     fs::Figure m_sumSize;
-    std::vector<std::string> m_rowNames;  // the names the size pass wrote, to match the share pass against
+    // ALL FILES, ".", then the sub-directories the size pass reached, whose names the share pass matches.
+    std::vector<SurveyRow> m_rows;
+    SurveyEnd m_end = SurveyEnd::Completed;
 };
 
 }  // namespace trelmark::survey

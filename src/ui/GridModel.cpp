@@ -6,23 +6,6 @@
 
 namespace trelmark::ui {
 
-std::vector<GridModel::Column> GridModel::parseFormat(QStringView format) {
-    std::vector<Column> columns;
-    for (const QStringView piece : format.split(u'|')) {
-        Column column;
-        QStringView text = piece;
-        if (!text.isEmpty() && (text.front() == u'<' || text.front() == u'>' || text.front() == u'^')) {
-            column.alignment = text.front() == u'<'   ? Qt::AlignLeft
-                               : text.front() == u'>' ? Qt::AlignRight
-                                                      : Qt::AlignHCenter;
-            text = text.mid(1);
-        }
-        column.header = text.toString();
-        columns.push_back(column);
-    }
-    return columns;
-}
-
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void GridModel::clear() {
@@ -61,6 +44,23 @@ void GridModel::setColumns(const std::vector<Column>& columns) {
     if (!m_rows.empty()) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1), {Qt::TextAlignmentRole});
     }
+}
+
+void GridModel::showHeadings() {
+    std::vector<Column> columns;
+    for (const survey::Column column : survey::kColumns) {
+        const survey::ColumnHeading heading = survey::columnHeading(column);
+        columns.push_back(
+            {QString::fromLatin1(heading.title.data(), static_cast<qsizetype>(heading.title.size())),
+             heading.alignment == survey::Alignment::Left ? Qt::AlignLeft : Qt::AlignRight});
+    }
+    setColumns(columns);
+}
+
+void GridModel::setFigure(int row, const survey::SurveyRow& figures, survey::Column column) {
+    const std::string text = figures.text(column);
+    setText(row, static_cast<int>(column),
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void GridModel::setText(int row, int column, const QString& text) {

@@ -5,28 +5,25 @@
 
 #include <QAbstractTableModel>
 #include <QString>
-#include <QStringView>
+
+#include "survey/SurveyRow.h"
 
 namespace trelmark::ui {
 
-// The result grid `gridList` as a model: rows of six texts under one header row. The header is the view's
-// horizontal header, so model row r is grid row r + 1. Rows are a plain vector: 100,000 of them cost six
-// strings each and nothing more.
-// Owned by its view's parent. Thread: the GUI thread. Errors: writes outside the grid are ignored.
+// The result grid `gridList` as a model: rows of six texts, one per survey::Column, under one header row. The
+// header is the view's horizontal header, so model row r is grid row r + 1. Rows are a plain vector: 100,000
+// of them cost six strings each and nothing more. Owned by its view's parent. Thread: the GUI thread. Errors:
+// writes outside the grid are ignored.
 class GridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kColumns = 6;
+    static constexpr int kColumns = static_cast<int>(survey::kColumnCount);
 
     struct Column {
         QString header;  // trailing blanks kept: they widen the column
         Qt::Alignment alignment = Qt::AlignLeft;
         friend bool operator==(const Column&, const Column&) = default;
     };
-    // A header format: each "|" ends a column; a piece's first character "<" or ">" (or "^") sets its
-    // alignment, the rest is its header text.
-    [[nodiscard]] static std::vector<Column> parseFormat(QStringView format);
-
     explicit GridModel(QObject* parent = nullptr);
 
     // Every text, header included, becomes empty; the shape stays.
@@ -34,6 +31,10 @@ public:
     void setDataRowCount(int rows);
     // The first columns get these headers and alignments; columns beyond the format are left as they are.
     void setColumns(const std::vector<Column>& columns);
+    // The survey's column headings (survey/SurveyColumns.h), as the window shows them.
+    void showHeadings();
+    // Row `row` shows the text of `row`'s figure in `column`.
+    void setFigure(int row, const survey::SurveyRow& figures, survey::Column column);
     void setText(int row, int column, const QString& text);
     void setHeaderText(int column, const QString& text);
 

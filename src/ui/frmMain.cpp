@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTableView>
 
+#include "survey/SurveyColumns.h"
 #include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveCatalog.h"
@@ -72,7 +73,8 @@ frmMain::frmMain(survey::ProgramState& state, std::string programDirectory,
       m_state(state),
       m_programDirectory(std::move(programDirectory)),
       m_drives(std::move(drives)),
-      m_engine(std::make_unique<survey::SurveyEngine>(state, view(), std::move(quitApplication))) {
+      m_quitApplication(std::move(quitApplication)),
+      m_engine(std::make_unique<survey::SurveyEngine>(state, sink(), survey::SurveyOptions{}, &controls())) {
     setObjectName(QStringLiteral("frmMain"));
     setFont(windowFont());
     setFixedSize(7965 / 15, 7725 / 15);
@@ -93,18 +95,19 @@ void frmMain::createControls() {
     m_cmdMain[1] =
         place(new QPushButton(QStringLiteral("チェック"), this), "cmdMain_1", twips(6660, 720, 1185, 555));
     createGrid();
-    m_cmdMain[0] =
-        place(new QPushButton(QStringLiteral("終了"), this), "cmdMain_0", twips(6660, 45, 1185, 555));
-    const auto caption = [this](const char* text, const char* name, QRect geometry) {
-        condenseToFit(place(new QLabel(QString::fromLatin1(text), this), name, geometry));
+    m_cmdMain[0] = place(new QPushButton(exitCaption(false), this), "cmdMain_0", twips(6660, 45, 1185, 555));
+    const auto caption = [this](std::string_view text, const char* name, QRect geometry) {
+        condenseToFit(
+            place(new QLabel(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())), this),
+                  name, geometry));
     };
-    caption("DriveTotalSize", "Label1", twips(225, 3930, 1590, 195));
+    caption(survey::kDriveTotalCaption, "Label1", twips(225, 3930, 1590, 195));
     m_labelDriveTotalSize = place(new QLabel(this), "labelDriveTotalSize", twips(1935, 3930, 1770, 195));
-    caption("bytes", "Label2", twips(3780, 3930, 645, 195));
-    caption("bytes", "Label3", twips(3780, 4200, 645, 195));
+    caption(survey::kByteUnit, "Label2", twips(3780, 3930, 645, 195));
+    caption(survey::kByteUnit, "Label3", twips(3780, 4200, 645, 195));
     m_labelDriveAvailableSpace =
         place(new QLabel(this), "labelDriveAvailableSpace", twips(1935, 4200, 1770, 195));
-    caption("DriveAvailableSpace", "Label5", twips(225, 4200, 1590, 195));
+    caption(survey::kDriveAvailableCaption, "Label5", twips(225, 4200, 1590, 195));
     m_textPath = place(new PathField(this), "TextPath", twips(180, 90, 3975, 270));
     m_cmdRefer =
         place(new QPushButton(QStringLiteral("参照..."), this), "cmdRefer", twips(4230, 105, 855, 255));
@@ -118,8 +121,7 @@ void frmMain::createControls() {
     for (int index = 0; index < 2; ++index) {
         m_cmdMain[index]->setProperty("Index", index);
         m_cmdMain[index]->setAutoDefault(false);
-        connect(m_cmdMain[index], &QPushButton::clicked, this,
-                [this, index] { m_engine->cmdMain_Click(index); });
+        connect(m_cmdMain[index], &QPushButton::clicked, this, [this, index] { cmdMain_Click(index); });
     }
     // The box is 12 px high; the style's indicator would be cut at both edges.
     m_checkFiles->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 10px; height: 10px; }"));
@@ -169,8 +171,6 @@ void frmMain::setTabOrderAndFocus() {
 
 void frmMain::formLoad() {
     m_flagChanging = false;
-    m_state.flagCancel = false;
-    m_state.flagRunning = false;
     setWindowIcon(programIcon());
     m_caption = versionCaption(util::kVersionMajor, util::kVersionMinor, util::kVersionRevision,
                                QString::fromUtf8(util::kLegalNotice));
@@ -191,16 +191,29 @@ void frmMain::formLoad() {
 }
 
 void frmMain::formUnload() {
-    m_state.flagRunning = false;
+    // A run still on the stack stops at its next check and then finds this window alive, only hidden.
+    m_engine->stop();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // A run still on the stack stops at its next check and then finds this window alive, only hidden.
-    if (m_engine->running()) {
-        m_state.flagCancel = true;
-    }
     formUnload();
     event->accept();
+}
+
+void frmMain::cmdMain_Click(int index) {
+    if (index == 0) {
+        // While a run is on the stack below us, quitting would pull the window and the state out from under
+        // it; so inside a run the button only stops.
+        if (m_engine->running()) {
+            m_engine->stop();
+        } else if (m_quitApplication) {
+            m_quitApplication();
+        }
+        return;
+    }
+    if (index == 1) {
+        m_engine->run(m_dirData->rawPath(), {countOption()});
+    }
 }
 
 void frmMain::TextPath_Change() {

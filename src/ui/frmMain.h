@@ -12,7 +12,8 @@
 #include <QWidget>
 
 #include "survey/ProgramState.h"
-#include "survey/SurveyView.h"
+#include "survey/SurveyControls.h"
+#include "survey/SurveySink.h"
 
 class QCheckBox;
 class QLabel;
@@ -34,14 +35,14 @@ class PathField;
 
 // The main window: a fixed layout of the path field, the drive, directory and file lists, the check and
 // exit buttons, the count option, the drive labels and the result grid. It keeps its path controls in step
-// (one guard, `flagChanging`, stops the chain of change notifications) and hands both buttons to the survey
-// engine, for which it is the view. It holds no survey logic of its own.
+// (one guard, `flagChanging`, stops the chain of change notifications); its buttons run and stop the survey
+// engine, whose results it shows (the sink) and whose run switches its controls. It holds no survey logic.
 //
 // Owns its controls, the drive catalog and the engine; the program state and the quit callback belong to
 // the caller and must outlive it. Closing it only hides it (the caller deletes it after the event loop),
 // so that a survey that is still on the stack can finish against a living view.
 // Thread: the GUI thread. Errors: a start directory the lists refuse opens the program's own directory.
-class frmMain final : public QWidget, private survey::SurveyView {
+class frmMain final : public QWidget, private survey::SurveySink, private survey::SurveyControls {
     Q_OBJECT
 public:
     frmMain(survey::ProgramState& state, std::string programDirectory, std::function<void()> quitApplication,
@@ -51,8 +52,9 @@ public:
             std::unique_ptr<DriveCatalog> drives, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // What the engine sees of the window.
-    [[nodiscard]] survey::SurveyView& view() noexcept { return *this; }
+    // What the engine sees of the window: the sink of its results and the controls a run switches.
+    [[nodiscard]] survey::SurveySink& sink() noexcept { return *this; }
+    [[nodiscard]] survey::SurveyControls& controls() noexcept { return *this; }
     [[nodiscard]] survey::SurveyEngine& engine() noexcept { return *m_engine; }
     [[nodiscard]] bool flagChanging() const noexcept { return m_flagChanging; }
     // The caption without a run's progress.
@@ -72,9 +74,9 @@ public:
     [[nodiscard]] QLabel* labelDriveTotalSize() const noexcept { return m_labelDriveTotalSize; }
     [[nodiscard]] QLabel* labelDriveAvailableSpace() const noexcept { return m_labelDriveAvailableSpace; }
 
-    // The grid's header format: "|" ends a column, "<" and ">" align it, trailing blanks widen it.
-    static constexpr const char* kGridFormat =
-        "<Directory Name      |>Size(bytes)     |>Total%   |>Used%   |>Files      |>Dirs      ";
+    // 0: the exit button, which stops a run under way or else quits; 1: the check button, which surveys the
+    // directory list's path. A click on button 1 during a run (the window disables it) is ignored.
+    void cmdMain_Click(int index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,27 +98,35 @@ private:
     [[nodiscard]] QString BrowseDirectory(const QString& initialDirectory,
                                           const std::string& returnDirectory);
 
-    // The survey engine's view.
-    void InitGrid() override;
+    // The grid back to its header and one empty row.
+    void InitGrid();
+    // checkFiles is not 0.
+    [[nodiscard]] bool countOption() const;
+
+    // The survey's sink.
+    void driveFigures(fs::Figure total, fs::Figure available) override;
+    void clearRows() override { InitGrid(); }
     void setRowCount(int rows) override;
-    void setCell(int row, int column, const survey::Cell& cell) override;
-    void setDriveTotalSize(const survey::Cell& cell) override;
-    void setDriveAvailableSpace(const survey::Cell& cell) override;
-    void EnableControls(bool enabled) override;
-    void setExitCaption(std::string_view caption) override;
-    void setBusyPointer(bool busy) override;
+    void rowChanged(int index, const survey::SurveyRow& row, survey::Column column) override;
     void yield() override;
-    void showMessage(std::string_view title, std::string_view text) override;
-    [[nodiscard]] bool countOption() const override;
-    [[nodiscard]] std::string directoryPath() const override;
+    void failed(std::string_view message) override;
     void walkProgress(const fs::WalkProgress& progress) override;
     // The run found nothing to survey (the directory vanished, or cannot be opened): said in a message,
     // so the previous run's rows are not taken for this directory's.
     void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
 
+    // The exit button's caption: "中止" while it stops a run, "終了" otherwise.
+    [[nodiscard]] static QString exitCaption(bool stops);
+
+    // The controls a run switches.
+    void EnableControls(bool enabled) override;
+    void setExitButtonStops(bool stops) override;
+    void setBusyPointer(bool busy) override;
+
     survey::ProgramState& m_state;
     std::string m_programDirectory;
     std::unique_ptr<DriveCatalog> m_drives;
+    std::function<void()> m_quitApplication;
     std::unique_ptr<survey::SurveyEngine> m_engine;
     bool m_flagChanging = false;
     // `pathStart` as the window found it at load, made absolute against the directory the program started

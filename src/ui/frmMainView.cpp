@@ -1,4 +1,5 @@
-// frmMain as the survey engine's view: the grid, the labels, the buttons, the pointer and the yield.
+// frmMain as the survey engine's sink (the grid, the labels, the yield) and controls (inputs, exit button,
+// pointer).
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "survey/NumberFormat.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
@@ -52,35 +54,25 @@ QString reasonText(std::error_code error) {
 void frmMain::InitGrid() {
     m_grid->clear();
     m_grid->setDataRowCount(1);
-    const auto columns = GridModel::parseFormat(QString::fromLatin1(kGridFormat));
-    m_grid->setColumns(columns);
+    m_grid->showHeadings();
     const QFontMetrics metrics(m_gridList->font());
-    for (int column = 0; column < static_cast<int>(columns.size()) && column < GridModel::kColumns;
-         ++column) {
-        m_gridList->setColumnWidth(
-            column,
-            metrics.horizontalAdvance(columns[static_cast<std::size_t>(column)].header) + kHeaderExtra);
+    for (int column = 0; column < GridModel::kColumns; ++column) {
+        m_gridList->setColumnWidth(column,
+                                   metrics.horizontalAdvance(m_grid->column(column).header) + kHeaderExtra);
     }
 }
 
 void frmMain::setRowCount(int rows) {
-    m_grid->setDataRowCount(rows - 1);
+    m_grid->setDataRowCount(rows);
 }
 
-void frmMain::setCell(int row, int column, const survey::Cell& cell) {
-    if (row == 0) {
-        m_grid->setHeaderText(column, toText(cell.text));
-    } else {
-        m_grid->setText(row - 1, column, toText(cell.text));
-    }
+void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
+    m_grid->setFigure(index, row, column);
 }
 
-void frmMain::setDriveTotalSize(const survey::Cell& cell) {
-    m_labelDriveTotalSize->setText(toText(cell.text));
-}
-
-void frmMain::setDriveAvailableSpace(const survey::Cell& cell) {
-    m_labelDriveAvailableSpace->setText(toText(cell.text));
+void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
+    m_labelDriveTotalSize->setText(toText(survey::formatFigure(total)));
+    m_labelDriveAvailableSpace->setText(toText(survey::formatFigure(available)));
 }
 
 void frmMain::EnableControls(bool enabled) {
@@ -94,8 +86,12 @@ void frmMain::EnableControls(bool enabled) {
     }
 }
 
-void frmMain::setExitCaption(std::string_view caption) {
-    m_cmdMain[0]->setText(toText(caption));
+QString frmMain::exitCaption(bool stops) {
+    return stops ? QStringLiteral("中止") : QStringLiteral("終了");
+}
+
+void frmMain::setExitButtonStops(bool stops) {
+    m_cmdMain[0]->setText(exitCaption(stops));
 }
 
 void frmMain::setBusyPointer(bool busy) {
@@ -126,17 +122,14 @@ void frmMain::yield() {
     QCoreApplication::processEvents();
 }
 
-void frmMain::showMessage(std::string_view title, std::string_view text) {
-    QMessageBox box(QMessageBox::NoIcon, toText(title), toText(text), QMessageBox::Ok, this);
+void frmMain::failed(std::string_view message) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(util::kProgramTitle), toText(message),
+                    QMessageBox::Ok, this);
     box.exec();
 }
 
 bool frmMain::countOption() const {
     return m_checkFiles->checkState() != Qt::Unchecked;
-}
-
-std::string frmMain::directoryPath() const {
-    return m_dirData->rawPath();
 }
 
 void frmMain::lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) {

@@ -89,9 +89,10 @@ void StartUpTest::quitApplicationUnloadsTheWindowThenEndsTheLoop() {
     QVERIFY(program.Main());
     bool unloadedFirst = false;
     QTimer::singleShot(0, qApp, [&] {
-        program.state().flagRunning = true;
+        program.state().flagRunning = true;  // as when the quit comes inside a run's yield
         program.QuitApplication();
-        unloadedFirst = !program.state().flagRunning && program.window()->isHidden();
+        unloadedFirst = program.state().flagCancel && program.window()->isHidden();
+        program.state().flagRunning = false;
     });
     QTimer::singleShot(30000, qApp, [] { QCoreApplication::exit(2); });
     QCOMPARE(QApplication::exec(), 0);

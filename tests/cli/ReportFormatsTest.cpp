@@ -1,6 +1,8 @@
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include "cli/ReportFormats.h"
 #include "cli/ReportOptions.h"
 #include "survey/NumberFormat.h"
+#include "survey/SurveyRow.h"
 
 namespace trelmark::cli {
 namespace {
@@ -39,31 +42,37 @@ TEST(ReportOptions, ReadTheCommandLine) {
     }
 }
 
+survey::SurveyRow row(survey::RowKind kind, std::string name, fs::Figure bytes, survey::Share total,
+                      std::optional<survey::Share> used, fs::Figure files, fs::Figure dirs) {
+    survey::SurveyRow made;
+    made.kind = kind;
+    made.name = std::move(name);
+    made.bytes = bytes;
+    made.totalShare = total;
+    made.usedShare = used;
+    made.files = files;
+    made.dirs = dirs;
+    return made;
+}
+
 ReportData sample() {
+    using survey::RowKind;
     ReportData data;
     data.target = "/t";
     data.counted = true;
-    data.driveTotalSize = survey::countCell({1'000'000, true});
-    data.driveAvailableSpace = survey::countCell({5, true});
-    data.rows.resize(5);
-    data.rows[1] = {
-        survey::textCell("ALL FILES"),           survey::countCell({123'456'789'012'345'678, true}),
-        survey::shareCell({1, true}, {3, true}), std::nullopt,
-        survey::countCell({7, false}),           survey::countCell({2, false})};
-    data.rows[2] = {survey::textCell("."),
-                    survey::countCell({0, true}),
-                    survey::shareCell({0, true}, {1, true}),
-                    survey::shareCell({0, true}, {1, true}),
-                    survey::countCell({0, true}),
-                    survey::countCell({1, true})};
-    data.rows[3] = {survey::nameCell("名前\x01"
-                                     "a,\"b\""),
-                    survey::countCell({9, true}),
-                    survey::shareCell({9, true}, {10, true}),
-                    survey::shareCell({9, true}, {10, false}),
-                    survey::countCell({1, true}),
-                    survey::countCell({0, true})};
-    return data;  // row 4 was never reached
+    data.driveTotalSize = fs::Figure{1'000'000, true};
+    data.driveAvailableSpace = fs::Figure{5, true};
+    data.rows.resize(4);
+    data.rows[0] = row(RowKind::AllFiles, "ALL FILES", {123'456'789'012'345'678, true},
+                       survey::shareBetween({1, true}, {3, true}), std::nullopt, {7, false}, {2, false});
+    data.rows[0]->measuredBytes = fs::Figure{42, false};
+    data.rows[1] =
+        row(RowKind::OwnFiles, ".", {0, true}, {0, true}, survey::Share{0, true}, {0, true}, {1, true});
+    data.rows[2] = row(RowKind::SubDirectory,
+                       "名前\x01"
+                       "a,\"b\"",
+                       {9, true}, {0.9, true}, survey::Share{0.9, false}, {1, true}, {0, true});
+    return data;  // row 3 was never reached
 }
 
 TEST(ReportFormats, TextWidensColumnsForLongValuesAndAlignsWideNames) {
@@ -82,12 +91,12 @@ TEST(ReportFormats, TextWidensColumnsForLongValuesAndAlignsWideNames) {
 TEST(ReportFormats, CsvQuotesWhatNeedsItAndMarksPartialRows) {
     const std::string csv = formatCsv(sample());
     EXPECT_EQ(csv,
-              "kind,name,bytes,total_share,used_share,files,dirs,complete\r\n"
-              "drive_total,,1000000,,,,,true\r\n"
-              "drive_available,,5,,,,,true\r\n"
-              "all,ALL FILES,123456789012345678,0.3333333333333333,,7,2,false\r\n"
-              "files,.,0,0,0,0,1,true\r\n"
-              "dir,\"名前\\x01a,\"\"b\"\"\",9,0.9,0.9,1,0,false\r\n");
+              "kind,name,bytes,total_share,used_share,files,dirs,complete,measured_bytes\r\n"
+              "drive_total,,1000000,,,,,true,\r\n"
+              "drive_available,,5,,,,,true,\r\n"
+              "all,ALL FILES,123456789012345678,0.3333333333333333,,7,2,false,42\r\n"
+              "files,.,0,0,0,0,1,true,\r\n"
+              "dir,\"名前\\x01a,\"\"b\"\"\",9,0.9,0.9,1,0,false,\r\n");
 }
 
 TEST(ReportFormats, JsonEscapesNamesAndKeepsTheirBytes) {
@@ -102,6 +111,11 @@ TEST(ReportFormats, JsonEscapesNamesAndKeepsTheirBytes) {
         << json;
     EXPECT_NE(json.find("\"used_share\": null, \"files\": 7, \"dirs\": 2, \"complete\": false}"),
               std::string::npos);
+    EXPECT_NE(json.find("\"kind\": \"all\", \"name\": \"ALL FILES\", \"name_base64\": \"QUxMIEZJTEVT\", "
+                        "\"bytes\": 123456789012345678, \"measured_bytes\": 42,"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"bytes\": 9, \"measured_bytes\": null,"), std::string::npos);
     EXPECT_NE(
         json.find(
             "{\"path\": \"/t/\\\\xFE\", \"path_base64\": \"L3Qv/g==\", \"error\": \"Permission denied\"}"),
@@ -113,7 +127,8 @@ TEST(ReportFormats, AnEmptyRunPrintsOnlyWhatItHas) {
     ReportData data;
     data.target = "/t";
     EXPECT_EQ(formatText(data), "");
-    EXPECT_EQ(formatCsv(data), "kind,name,bytes,total_share,used_share,files,dirs,complete\r\n");
+    EXPECT_EQ(formatCsv(data),
+              "kind,name,bytes,total_share,used_share,files,dirs,complete,measured_bytes\r\n");
     EXPECT_NE(formatJson(data).find("\"rows\": [],\n  \"errors\": []\n}"), std::string::npos);
 }
 

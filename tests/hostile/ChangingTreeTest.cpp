@@ -77,7 +77,7 @@ TEST(ChangingTree, ChangesDuringTheWalkNeitherCrashNorHangAndLeaveTheStillPartsE
         const auto json = jsonReport(outcome);
         ASSERT_TRUE(json);
         expectRowsMatchFind(*json, tree.path(), {}, {"churn"});
-        EXPECT_FALSE(rowNamed(*json, "churn").isNull());
+        EXPECT_FALSE(rowNamed(*json, "churn").is_null());
     }
     EXPECT_GT(churner.changes(), 0) << "the tree did change during the runs";
 }

@@ -99,17 +99,17 @@ TEST_F(HostileTree, AStillTreeReadsExactlyAsFindCountsIt) {
     EXPECT_EQ(run.err, "");
     const auto json = jsonReport(run);
     ASSERT_TRUE(json);
-    EXPECT_FALSE((*json)["partial"].boolean());
-    EXPECT_TRUE((*json)["errors"].items().empty());
+    EXPECT_FALSE((*json)["partial"].get<bool>());
+    EXPECT_TRUE((*json)["errors"].empty());
     expectRowsMatchFind(*json, tree.path());
-    EXPECT_EQ(rowNamed(*json, "hardlinks")["files"].count(), 1000u) << "every name counts";
-    EXPECT_EQ(rowNamed(*json, "hardlinks")["bytes"].count(), 1000u * 1234u);
-    EXPECT_EQ(rowNamed(*json, "sparse")["bytes"].count(), (1ULL << 31) + (1ULL << 32));
-    EXPECT_EQ(rowNamed(*json, "deep")["dirs"].count(), 50u);
-    EXPECT_EQ(rowNamed(*json, "dir\nwith newline")["name"].text(), "dir\\x0Awith newline");
+    EXPECT_EQ(rowNamed(*json, "hardlinks")["files"].get<std::uint64_t>(), 1000u) << "every name counts";
+    EXPECT_EQ(rowNamed(*json, "hardlinks")["bytes"].get<std::uint64_t>(), 1000u * 1234u);
+    EXPECT_EQ(rowNamed(*json, "sparse")["bytes"].get<std::uint64_t>(), (1ULL << 31) + (1ULL << 32));
+    EXPECT_EQ(rowNamed(*json, "deep")["dirs"].get<std::uint64_t>(), 50u);
+    EXPECT_EQ(rowNamed(*json, "dir\nwith newline")["name"].get<std::string>(), "dir\\x0Awith newline");
 
     // The same survey as text and csv: a row per line, whatever the names hold.
-    const std::size_t rows = (*json)["rows"].items().size();
+    const std::size_t rows = (*json)["rows"].size();
     const ProcessRun text = report.run({"--no-progress", "--count", tree.path()});
     expectCleanExit(text);
     expectInertLines(text.out, "\n", 2 + 1 + 1 + rows);
@@ -171,11 +171,11 @@ TEST_F(HostileTree, DirectoriesNobodyMayReadAreNamedAndMarkedAsLowerBounds) {
     expectCleanExit(sizes, {0, 1});
     const auto json = jsonReport(sizes);
     ASSERT_TRUE(json);
-    EXPECT_TRUE((*json)["partial"].boolean());
+    EXPECT_TRUE((*json)["partial"].get<bool>());
     std::vector<std::string> reported;
-    for (const JsonValue& error : (*json)["errors"].items()) {
-        reported.push_back(fromBase64(error["path_base64"].text()));
-        EXPECT_EQ(error["error"].text(), "Permission denied");
+    for (const JsonValue& error : (*json)["errors"]) {
+        reported.push_back(fromBase64(error["path_base64"].get<std::string>()));
+        EXPECT_EQ(error["error"].get<std::string>(), "Permission denied");
     }
     for (const std::string& path : unreadable) {
         EXPECT_NE(std::find(reported.begin(), reported.end(), path), reported.end()) << path;
@@ -183,13 +183,15 @@ TEST_F(HostileTree, DirectoriesNobodyMayReadAreNamedAndMarkedAsLowerBounds) {
             << sizes.err;
     }
     for (const std::string name : {"b-none", "c-read-only", "d-search-only", "e-deep"}) {
-        EXPECT_FALSE(rowNamed(*json, name)["complete"].boolean()) << name;
+        EXPECT_FALSE(rowNamed(*json, name)["complete"].get<bool>()) << name;
     }
-    EXPECT_EQ(rowNamed(*json, "e-deep")["bytes"].count(), 4u) << "what could be read below the lock";
+    EXPECT_EQ(rowNamed(*json, "e-deep")["bytes"].get<std::uint64_t>(), 4u)
+        << "what could be read below the lock";
     for (const std::string name : {"a-open", "f-after"}) {
-        EXPECT_EQ(rowNamed(*json, name)["bytes"].count(), findWholeTree(tree / name).bytes) << name;
+        EXPECT_EQ(rowNamed(*json, name)["bytes"].get<std::uint64_t>(), findWholeTree(tree / name).bytes)
+            << name;
     }
-    EXPECT_EQ((*json)["rows"].items().at(1)["bytes"].count(), findOwnEntries(tree.path()).bytes)
+    EXPECT_EQ((*json)["rows"].at(1)["bytes"].get<std::uint64_t>(), findOwnEntries(tree.path()).bytes)
         << "a file nobody may read is still measured";
 
     // In the text, the size of a row over an unreadable part is marked, the others are not.
@@ -207,8 +209,8 @@ TEST_F(HostileTree, DirectoriesNobodyMayReadAreNamedAndMarkedAsLowerBounds) {
     expectCleanExit(counted, {1});
     const auto countedJson = jsonReport(counted);
     ASSERT_TRUE(countedJson);
-    EXPECT_NE((*countedJson)["failure"].text().find(tree / "b-none"), std::string::npos);
-    EXPECT_EQ(rowNamed(*countedJson, "a-open")["files"].count(), 1u);
+    EXPECT_NE((*countedJson)["failure"].get<std::string>().find(tree / "b-none"), std::string::npos);
+    EXPECT_EQ(rowNamed(*countedJson, "a-open")["files"].get<std::uint64_t>(), 1u);
     EXPECT_NE(counted.err.find(tree / "b-none"), std::string::npos) << counted.err;
 }
 
@@ -257,21 +259,38 @@ TEST_F(MountedHostileTree, SumsAtTheLimitsNeverWrap) {
     expectCleanExit(run);
     const auto json = jsonReport(run);
     ASSERT_TRUE(json);
-    EXPECT_EQ(rowNamed(*json, "limits")["bytes"].count(), limitsSum);
+    EXPECT_EQ(rowNamed(*json, "limits")["bytes"].get<std::uint64_t>(), limitsSum);
     const JsonValue& past = rowNamed(*json, "past");
-    EXPECT_EQ(past["bytes"].text(), "18446744073709551615") << "stays at 2^64 - 1";
-    EXPECT_FALSE(past["complete"].boolean()) << "and says it is a lower bound";
-    EXPECT_EQ(past["files"].count(), 3u);
-    const JsonValue& all = (*json)["rows"].items().at(0);
-    EXPECT_EQ(all["bytes"].text(), "18446744073709551615");
-    EXPECT_EQ(all["files"].count(), 6u);
-    EXPECT_FALSE(all["complete"].boolean());
+    EXPECT_EQ(past["bytes"].get<std::uint64_t>(), UINT64_MAX) << "stays at 2^64 - 1";
+    EXPECT_FALSE(past["complete"].get<bool>()) << "and says it is a lower bound";
+    EXPECT_EQ(past["files"].get<std::uint64_t>(), 3u);
+    const JsonValue& all = (*json)["rows"].at(0);
+    EXPECT_EQ(all["bytes"].get<std::uint64_t>(), UINT64_MAX);
+    EXPECT_EQ(all["files"].get<std::uint64_t>(), 6u);
+    EXPECT_FALSE(all["complete"].get<bool>());
 
     const ProcessRun text = report.run({"--no-progress", tree / "mnt/data"});
     expectCleanExit(text);
     EXPECT_EQ(sizeColumn(text.out, "ALL FILES"), "18,446,744,073,709,551,615+") << text.out;
     EXPECT_EQ(sizeColumn(text.out, "past"), "18,446,744,073,709,551,615+") << text.out;
     EXPECT_EQ(sizeColumn(text.out, "limits"), survey::formatCount(limitsSum)) << "exact: no mark";
+}
+
+// At a drive's root the window's ALL FILES row shows the drive's total size; machines get the measured one
+// beside it.
+TEST_F(MountedHostileTree, AMountRootShowsTheDriveSizeAndCarriesTheMeasuredOne) {
+    tree.write("mnt/top", std::string(300, 't'));
+    tree.write("mnt/sub/inner", std::string(40, 'i'));
+    const ProcessRun run = report.run(withTarget(kJsonCount, tree / "mnt"));
+    expectCleanExit(run);
+    const auto json = jsonReport(run);
+    ASSERT_TRUE(json);
+    const JsonValue& all = (*json)["rows"].at(0);
+    EXPECT_EQ(all["bytes"].get<std::uint64_t>(), (*json)["drive_total_bytes"].get<std::uint64_t>());
+    EXPECT_EQ(all["measured_bytes"].get<std::uint64_t>(), 340u);
+    const ProcessRun csv = report.run({"--format", "csv", "--no-progress", tree / "mnt"});
+    expectCleanExit(csv);
+    EXPECT_NE(csv.out.find(",true,340\r\n"), std::string::npos) << csv.out;
 }
 
 TEST_F(MountedHostileTree, MountsInsideTheTreeAreCountedButNotEntered) {
@@ -286,7 +305,7 @@ TEST_F(MountedHostileTree, MountsInsideTheTreeAreCountedButNotEntered) {
     const auto json = jsonReport(run);
     ASSERT_TRUE(json);
     expectRowsMatchFind(*json, tree.path(), boundaries);
-    EXPECT_EQ((*json)["rows"].items().at(0)["bytes"].count(), 5u + 10u) << "nothing on the other mounts";
+    EXPECT_EQ((*json)["rows"].at(0)["bytes"].get<std::uint64_t>(), 5u + 10u) << "nothing on the other mounts";
 }
 
 }  // namespace

@@ -1,14 +1,21 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
-#include "JsonValue.h"
 #include "support/ReportRunner.h"
 #include "support/TempTree.h"
 
 namespace trelmark::test {
+
+// The report's json as Debian's nlohmann-json reads it: 64-bit counts stay exact.
+using JsonValue = nlohmann::json;
+
+// The bytes of a base64 text.
+[[nodiscard]] std::string fromBase64(std::string_view text);
 
 // Checks shared by the hostile-tree tests: what a run must never do, and its figures held against find.
 

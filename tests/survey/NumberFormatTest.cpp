@@ -47,23 +47,38 @@ TEST(NumberFormat, SharesOfNothingAreZero) {
 }
 
 TEST(NumberFormat, IncompleteFiguresAndTheirSharesCarryAPlus) {
-    EXPECT_EQ(countCell({1234, true}).text, "1,234");
-    EXPECT_EQ(countCell({1234, false}).text, "1,234+");
-    EXPECT_EQ(shareCell({1, true}, {8, true}).text, "12.50 %");
-    EXPECT_EQ(shareCell({1, false}, {8, true}).text, "12.50 %+");
-    EXPECT_EQ(shareCell({1, true}, {8, false}).text, "12.50 %+");
-    EXPECT_EQ(std::get<Share>(shareCell({1, true}, {8, false}).value), (Share{0.125, false}));
-    EXPECT_EQ(std::get<fs::Figure>(countCell({5, false}).value), (fs::Figure{5, false}));
+    EXPECT_EQ(formatFigure({1234, true}), "1,234");
+    EXPECT_EQ(formatFigure({1234, false}), "1,234+");
+    EXPECT_EQ(formatShare(shareBetween({1, true}, {8, true})), "12.50 %");
+    EXPECT_EQ(formatShare(shareBetween({1, false}, {8, true})), "12.50 %+");
+    EXPECT_EQ(shareBetween({1, true}, {8, false}), (Share{0.125, false}));
 }
 
-TEST(NumberFormat, NamesKeepTheirBytesAndShowEscaped) {
-    const Cell cell = nameCell(
+TEST(SurveyRow, ShowsItsFiguresAsTheWindowDoesAndKnowsWhetherTheyAreExact) {
+    SurveyRow row;
+    row.name =
         "a\xff"
-        "b");
-    EXPECT_EQ(cell.text, "a\\xFFb");
-    EXPECT_EQ(std::get<RawName>(cell.value).bytes,
-              "a\xff"
-              "b");
+        "b";
+    EXPECT_EQ(row.text(Column::Name), "a\\xFFb");
+    EXPECT_EQ(row.text(Column::Size), "");
+    EXPECT_TRUE(row.complete());
+    row.bytes = fs::Figure{1024, true};
+    row.usedShare = Share{0.5, false};
+    EXPECT_EQ(row.text(Column::Size), "1,024");
+    EXPECT_EQ(row.text(Column::UsedShare), "50.00 %+");
+    EXPECT_FALSE(row.complete());
+    EXPECT_EQ(rowKindKey(RowKind::AllFiles), "all");
+    EXPECT_EQ(rowKindKey(row.kind), "dir");
+}
+
+TEST(SurveyColumns, TheHeaderGivesSixColumnsWithTheirBlanks) {
+    EXPECT_EQ(kGridHeader.size(), 85u);
+    EXPECT_EQ(columnHeading(Column::Name).title, "Directory Name      ");
+    EXPECT_EQ(columnHeading(Column::Name).alignment, Alignment::Left);
+    EXPECT_EQ(columnHeading(Column::Size).title, "Size(bytes)     ");
+    EXPECT_EQ(columnHeading(Column::UsedShare).title, "Used%   ");
+    EXPECT_EQ(columnHeading(Column::Dirs).title, "Dirs      ");
+    EXPECT_EQ(columnHeading(Column::Dirs).alignment, Alignment::Right);
 }
 
 // Separators the other way round, as German has them; built here, since the machine may have no locales.

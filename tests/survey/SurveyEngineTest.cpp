@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -6,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "support/FakeFileSystem.h"
-#include "support/RecordingView.h"
+#include "support/RecordingSink.h"
 #include "survey/SurveyEngine.h"
 
 namespace trelmark::survey {
@@ -14,7 +15,7 @@ namespace {
 
 using test::FakeFileSystem;
 using test::FakeOp;
-using test::RecordingView;
+using test::RecordingSink;
 using Log = std::vector<std::string>;
 
 // /data holds 30 bytes of its own and two sub-directories: a (150 bytes, one level deeper) and b (200).
@@ -31,20 +32,19 @@ protected:
             fake->addFile("/data/a", "g", 100);
             fake->addFile("/data/a/x", "h", 50);
             fake->addFile("/data/b", "i", 200);
-            view.directory = "/data";
+            directory = "/data";
         }
     }
 
     [[nodiscard]] SurveyEngine& engine(SurveyOptions options = {util::PathStyle::Posix,
                                                                 std::chrono::milliseconds(0)}) {
-        m_engine = std::make_unique<SurveyEngine>(
-            state, view, [this] { ++quits; }, options);
+        m_engine = std::make_unique<SurveyEngine>(state, view, options, &view);
         return *m_engine;
     }
     void run(SurveyOptions options = {util::PathStyle::Posix, std::chrono::milliseconds(0)}) {
-        engine(options).cmdMain_Click(1);
+        engine(options).run(directory, {count});
     }
-    void click0() { m_engine->cmdMain_Click(0); }
+    void stop() { m_engine->stop(); }
     [[nodiscard]] Log cellsOf(int row) const {
         Log texts;
         for (int column = 0; column < 6; ++column) {
@@ -56,15 +56,27 @@ protected:
         EXPECT_FALSE(state.flagRunning);
         EXPECT_TRUE(view.enabled);
         EXPECT_FALSE(view.busy);
-        EXPECT_EQ(view.exitCaption, "終了");
+        EXPECT_FALSE(view.exitStops);
         EXPECT_FALSE(fake->hasProgressHandler());
         EXPECT_FALSE(m_engine->running());
+        EXPECT_EQ(view.log.back().substr(0, 5), "ended");
+    }
+    // The log without the yields and the walk's reports, whose number is the fake's business.
+    [[nodiscard]] Log writes() const {
+        Log kept;
+        for (const std::string& line : view.log) {
+            if (line != "yield" && !line.starts_with("walkProgress")) {
+                kept.push_back(line);
+            }
+        }
+        return kept;
     }
 
     ProgramState state;
-    RecordingView view;
+    RecordingSink view;
     FakeFileSystem* fake = nullptr;
-    int quits = 0;
+    std::string directory;
+    bool count = true;
 
 private:
     std::unique_ptr<SurveyEngine> m_engine;
@@ -72,19 +84,27 @@ private:
 
 TEST_F(SurveyEngineTest, ACompleteRunWritesEveryFigureInItsOrder) {
     run();
-    const Log expected = {"EnableControls false", "exitCaption 中止", "yield", "busy true",
-                          "driveTotal 1,000", "driveAvailable 400", "InitGrid",
-                          // The component walks the tree at the first question, reporting as it goes.
-                          "yield", "walkProgress 10", "yield", "walkProgress 20", "setRowCount 5",
-                          "setCell 1 0 ALL FILES", "setCell 1 1 380", "setCell 1 2 38.00 %", "yield", "yield",
-                          "yield",  // the tally of /data, before a, a/x and b
-                          "setCell 1 4 5", "setCell 1 5 3", "setCell 2 0 .", "setCell 2 1 30",
-                          "setCell 2 2 3.00 %", "setCell 2 4 2", "setCell 2 5 2", "yield", "setCell 3 0 a",
-                          "setCell 3 1 150", "setCell 3 2 15.00 %", "yield", "setCell 3 4 2", "setCell 3 5 1",
-                          "yield", "setCell 4 0 b", "setCell 4 1 200", "setCell 4 2 20.00 %", "setCell 4 4 1",
-                          "setCell 4 5 0", "setCell 2 3 7.89 %", "yield", "setCell 3 3 39.47 %", "yield",
-                          "setCell 4 3 52.63 %", "EnableControls true", "exitCaption 終了", "busy false"};
-    EXPECT_EQ(view.log, expected);
+    const Log expected = {"EnableControls false", "exitStops true", "busy true", "drive 1,000 400",
+                          "clearRows", "setRowCount 4", "row 1 0 ALL FILES", "row 1 1 380", "row 1 2 38.00 %",
+                          "row 1 4 5", "row 1 5 3", "row 2 0 .", "row 2 1 30", "row 2 2 3.00 %", "row 2 4 2",
+                          "row 2 5 2", "row 3 0 a", "row 3 1 150", "row 3 2 15.00 %", "row 3 4 2",
+                          "row 3 5 1", "row 4 0 b", "row 4 1 200", "row 4 2 20.00 %", "row 4 4 1",
+                          "row 4 5 0",
+                          // The share pass, once every size is known.
+                          "row 2 3 7.89 %", "row 3 3 39.47 %", "row 4 3 52.63 %", "EnableControls true",
+                          "exitStops false", "busy false", "ended 0"};
+    EXPECT_EQ(writes(), expected);
+    // Each sub-directory of either pass is preceded by a yield, where a stop can arrive.
+    for (const std::string line : {"row 3 0 a", "row 4 0 b", "row 3 3 39.47 %", "row 4 3 52.63 %"}) {
+        const auto at = std::find(view.log.begin(), view.log.end(), line);
+        ASSERT_NE(at, view.log.end()) << line;
+        EXPECT_EQ(*(at - 1), "yield") << line;
+    }
+    EXPECT_EQ(view.row(1)->kind, RowKind::AllFiles);
+    EXPECT_EQ(view.row(2)->kind, RowKind::OwnFiles);
+    EXPECT_EQ(view.row(4)->kind, RowKind::SubDirectory);
+    EXPECT_EQ(view.row(1)->measuredBytes, (fs::Figure{380, true}));
+    EXPECT_FALSE(view.row(3)->measuredBytes);
     expectIdle();
     EXPECT_FALSE(state.flagCancel);
 }
@@ -102,7 +122,7 @@ TEST_F(SurveyEngineTest, TwoRunsInARowEachStartFromAnEmptyGrid) {
     state.flagCancel = true;  // left over, as after a stopped run without sub-directories
     view.clearLog();
     run();
-    EXPECT_EQ(view.lines("InitGrid").size(), 1u);
+    EXPECT_EQ(view.lines("clearRows").size(), 1u);
     EXPECT_EQ(view.rows, 4);
     EXPECT_EQ(view.text(4, 0), "");
     EXPECT_EQ(view.text(3, 3), "83.33 %");
@@ -111,7 +131,7 @@ TEST_F(SurveyEngineTest, TwoRunsInARowEachStartFromAnEmptyGrid) {
 }
 
 TEST_F(SurveyEngineTest, CountingOffRunsNoTallyAndLeavesTheCountsEmpty) {
-    view.count = false;
+    count = false;
     run();
     for (int row = 1; row <= 4; ++row) {
         EXPECT_EQ(view.text(row, 4), "") << row;
@@ -122,7 +142,7 @@ TEST_F(SurveyEngineTest, CountingOffRunsNoTallyAndLeavesTheCountsEmpty) {
 }
 
 TEST_F(SurveyEngineTest, WithoutSubDirectoriesTheRunEndsAfterTheOwnFiles) {
-    view.directory = "/data/b";
+    directory = "/data/b";
     run();
     EXPECT_EQ(view.rows, 3);
     EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "200", "20.00 %", "", "1", "0"}));
@@ -136,9 +156,9 @@ TEST_F(SurveyEngineTest, ADriveThatCannotBeLookedUpChangesNothing) {
     view.clearLog();
     fake->fail(FakeOp::GetDrive, "/");
     run();
-    EXPECT_EQ(view.log, (Log{"EnableControls false", "exitCaption 中止", "yield", "busy true",
+    EXPECT_EQ(writes(), (Log{"EnableControls false", "exitStops true", "busy true",
                              "lookupFailed drive /data Permission denied", "EnableControls true",
-                             "exitCaption 終了", "busy false"}));
+                             "exitStops false", "busy false", "ended 3"}));
     EXPECT_EQ(view.driveTotal, "1,000");
     EXPECT_EQ(view.grid.size(), grid.size());
     expectIdle();
@@ -147,13 +167,13 @@ TEST_F(SurveyEngineTest, ADriveThatCannotBeLookedUpChangesNothing) {
 TEST_F(SurveyEngineTest, AFolderThatCannotBeLookedUpLeavesThePreviousRows) {
     run();
     fake->addDrive("/mnt", "/mnt", 7000, 6000);
-    view.directory = "/mnt/gone";
+    directory = "/mnt/gone";
     view.clearLog();
     run();
     EXPECT_EQ(view.driveTotal, "7,000");
     EXPECT_EQ(view.text(4, 0), "b");
     EXPECT_EQ(view.lines("lookupFailed"), (Log{"lookupFailed folder /mnt/gone No such file or directory"}));
-    EXPECT_TRUE(view.lines("InitGrid").empty());
+    EXPECT_TRUE(view.lines("clearRows").empty());
     expectIdle();
 }
 
@@ -161,16 +181,15 @@ TEST_F(SurveyEngineTest, AFailedTallyIsReportedAndEndsTheRun) {
     fake->fail(FakeOp::Files, "/data/a/x");
     run();
     EXPECT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].first, "Trelmark");
-    EXPECT_EQ(view.messages[0].second, "異常なディレクトリがありました「/data/a」");
+    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「/data/a」");
     // Row 1's tally failed too, silently, and shows what it reached.
     EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "3+", "3+"}));
     EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "", ""}));
     EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
     EXPECT_EQ(view.text(2, 3), "");
-    const Log tail(view.log.end() - 4, view.log.end());
-    EXPECT_EQ(tail, (Log{"message Trelmark 異常なディレクトリがありました「/data/a」", "EnableControls true",
-                         "exitCaption 終了", "busy false"}));
+    const Log tail(view.log.end() - 5, view.log.end());
+    EXPECT_EQ(tail, (Log{"failed 異常なディレクトリがありました「/data/a」", "EnableControls true",
+                         "exitStops false", "busy false", "ended 2"}));
     expectIdle();
 }
 
@@ -178,7 +197,7 @@ TEST_F(SurveyEngineTest, ASizeThatCannotBeReadEndsTheRunLikeAFailedTally) {
     fake->fail(FakeOp::Size, "/data/b");
     run();
     ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].second, "異常なディレクトリがありました「/data/b」");
+    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「/data/b」");
     EXPECT_EQ(cellsOf(4), (Log{"b", "", "", "", "", ""}));
     EXPECT_EQ(view.text(2, 3), "");
     expectIdle();
@@ -186,8 +205,9 @@ TEST_F(SurveyEngineTest, ASizeThatCannotBeReadEndsTheRunLikeAFailedTally) {
 
 TEST_F(SurveyEngineTest, AStopAtOnceCompletesTheTopRowsOnly) {
     fake->setWalkReports(0);
-    view.atYield(1, [&] { click0(); });
+    view.atYieldAfter("", [&] { stop(); });
     run();
+    EXPECT_EQ(view.end, SurveyEnd::Stopped);
     EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "2+", "2+"}));
     EXPECT_EQ(cellsOf(2), (Log{".", "30", "3.00 %", "100.00 %", "2", "2"}));
     EXPECT_EQ(cellsOf(3), (Log{"", "", "", "", "", ""}));
@@ -196,7 +216,7 @@ TEST_F(SurveyEngineTest, AStopAtOnceCompletesTheTopRowsOnly) {
 }
 
 TEST_F(SurveyEngineTest, AStopDuringTheWalkShowsThePartialFiguresReached) {
-    view.atYield(2, [&] { click0(); });  // inside the walk's first report
+    view.atYieldAfter("clearRows", [&] { stop(); });  // inside the walk's first report
     run();
     EXPECT_EQ(view.lines("walkProgress"), (Log{"walkProgress 10"}));
     EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380+", "38.00 %+", "", "2+", "2+"}));
@@ -206,8 +226,8 @@ TEST_F(SurveyEngineTest, AStopDuringTheWalkShowsThePartialFiguresReached) {
 }
 
 TEST_F(SurveyEngineTest, AStopWithoutSubDirectoriesStaysSetUntilTheNextRun) {
-    view.directory = "/data/b";
-    view.atYield(1, [&] { click0(); });
+    directory = "/data/b";
+    view.atYieldAfter("", [&] { stop(); });
     run();
     EXPECT_TRUE(state.flagCancel);
     EXPECT_EQ(view.text(2, 3), "");
@@ -215,7 +235,7 @@ TEST_F(SurveyEngineTest, AStopWithoutSubDirectoriesStaysSetUntilTheNextRun) {
 }
 
 TEST_F(SurveyEngineTest, AStopDuringTheSizePassFinishesTheRowBeingCounted) {
-    view.atYield(8, [&] { click0(); });  // inside a's tally, before a/x
+    view.atYieldAfter("row 3 0", [&] { stop(); });  // inside a's tally, before a/x
     run();
     EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "1+", "1+"}));
     EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
@@ -226,7 +246,7 @@ TEST_F(SurveyEngineTest, AStopDuringTheSizePassFinishesTheRowBeingCounted) {
 }
 
 TEST_F(SurveyEngineTest, AStopDuringTheSharePassKeepsTheSharesBeforeIt) {
-    view.atYield(11, [&] { click0(); });  // the share pass's second sub-directory
+    view.atYieldAfter("row 3 3", [&] { stop(); });  // the share pass's second sub-directory
     run();
     EXPECT_EQ(view.text(3, 3), "39.47 %");
     EXPECT_EQ(view.text(4, 3), "");
@@ -236,28 +256,23 @@ TEST_F(SurveyEngineTest, AStopDuringTheSharePassKeepsTheSharesBeforeIt) {
 }
 
 TEST_F(SurveyEngineTest, ClosingTheWindowDuringARunEndsItCleanly) {
-    view.atYield(9, [&] {
-        // What the window does when it is closed: stop the run, and its unload handler clears flagRunning.
-        state.flagCancel = true;
-        state.flagRunning = false;
-    });
+    // Between a's row and b's: what the window does when it is closed.
+    view.atYieldAfter("row 3 5", [&] { stop(); });
     run();
+    EXPECT_EQ(view.text(3, 5), "1");
     EXPECT_EQ(view.text(4, 0), "");
-    EXPECT_EQ(quits, 0);
     expectIdle();
 }
 
-TEST_F(SurveyEngineTest, TheExitButtonQuitsOnlyWhenIdle) {
+TEST_F(SurveyEngineTest, ARunAskedForDuringARunIsIgnoredAndAStopWhenIdleIsNothing) {
     SurveyEngine& subject = engine();
-    view.atYield(1, [&] {
-        subject.cmdMain_Click(0);
-        subject.cmdMain_Click(1);  // ignored: a run is under way
-    });
-    subject.cmdMain_Click(1);
-    EXPECT_EQ(quits, 0);
-    EXPECT_EQ(view.lines("InitGrid").size(), 1u);
-    subject.cmdMain_Click(0);
-    EXPECT_EQ(quits, 1);
+    subject.stop();
+    EXPECT_FALSE(state.flagCancel);
+    view.atYieldAfter("", [&] { subject.run("/data/a", {true}); });
+    subject.run(directory, {true});
+    EXPECT_EQ(view.lines("clearRows").size(), 1u);
+    EXPECT_EQ(view.text(3, 0), "a");
+    EXPECT_EQ(view.end, SurveyEnd::Completed);
 }
 
 TEST_F(SurveyEngineTest, ThrottledYieldsNeverSkipTheOnesBeforeEachSubDirectory) {
@@ -283,7 +298,7 @@ TEST_F(SurveyEngineTest, ZeroDenominatorsGiveZeroShares) {
     fake->addDrive("/empty", "/empty", 0, 0);
     fake->addFile("/empty/d", "zero", 0);
     fake->addFile("/empty", "zero", 0);
-    view.directory = "/empty";
+    directory = "/empty";
     run();
     EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "0", "0.00 %", "", "2", "1"}));
     EXPECT_EQ(cellsOf(2), (Log{".", "0", "0.00 %", "0.00 %", "1", "1"}));
@@ -310,10 +325,12 @@ TEST_F(SurveyEngineTest, SubDirectoriesThatVanishLeaveTheirRowsEmpty) {
 
 TEST_F(SurveyEngineTest, ARootRowShowsTheDrive) {
     fake->addFile("/", "top", 5);
-    view.directory = "/";
+    directory = "/";
     run();
     EXPECT_EQ(cellsOf(1)[1], "1,000");
     EXPECT_EQ(cellsOf(1)[2], "100.00 %");
+    // What the walk measured travels beside the drive's size, for the report's machine formats.
+    EXPECT_EQ(view.row(1)->measuredBytes, (fs::Figure{385, true}));
     EXPECT_EQ(view.text(3, 0), "data");
 }
 
@@ -326,7 +343,7 @@ protected:
         fake->addFile("C:\\System Volume Information", "catalog", 40);
         fake->addFile("C:\\System Volume Information2", "x", 60);
         fake->addFile("C:\\Data\\System Volume Information", "y", 70);
-        view.directory = "c:\\";
+        directory = "c:\\";
     }
     void runBackslash() { run({util::PathStyle::Backslash, std::chrono::milliseconds(0)}); }
 };
@@ -347,7 +364,7 @@ TEST_F(BackslashSurveyTest, SystemVolumeInformationIsNeverMeasuredAtTheRoot) {
 }
 
 TEST_F(BackslashSurveyTest, SystemVolumeInformationBelowTheRootIsMeasured) {
-    view.directory = "C:\\Data";
+    directory = "C:\\Data";
     runBackslash();
     EXPECT_EQ(cellsOf(1)[1], "370");
     EXPECT_EQ(cellsOf(3), (Log{"System Volume Information", "70", "3.50 %", "18.92 %", "1", "0"}));
@@ -357,7 +374,7 @@ TEST_F(BackslashSurveyTest, ATallyFailureUnderTheRuleIsStillReported) {
     fake->fail(FakeOp::Files, "C:\\System Volume Information");
     runBackslash();
     ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].second, "異常なディレクトリがありました「C:\\System Volume Information」");
+    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「C:\\System Volume Information」");
 }
 
 }  // namespace

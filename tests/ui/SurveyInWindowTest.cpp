@@ -144,9 +144,9 @@ void SurveyInWindowTest::controlsPointerAndCaptionWhileARunLasts() {
     QCOMPARE(form.TextPath()->cursor().shape(), Qt::IBeamCursor);
     // Regression: a window keeps WA_SetCursor after unsetCursor(), which once hid the pointer of every later
     // run.
-    form.view().setBusyPointer(true);
+    form.controls().setBusyPointer(true);
     QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
-    form.view().setBusyPointer(false);
+    form.controls().setBusyPointer(false);
     QCOMPARE(form.windowTitle(), form.caption());
     QVERIFY2(std::any_of(captions.begin(), captions.end(),
                          [](const QString& c) { return c.contains(" entries, "); }),
@@ -164,7 +164,7 @@ void SurveyInWindowTest::initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow() 
     QCOMPARE(form.gridModel()->rowCount(), 39);  // 40 grid rows, the header included
     QCOMPARE(form.gridModel()->text(39 - 1, 0), QStringLiteral("d136"));
 
-    form.view().InitGrid();
+    form.sink().clearRows();
     const ui::GridModel& grid = *form.gridModel();
     QCOMPARE(grid.rowCount(), 1);
     for (int column = 0; column < ui::GridModel::kColumns; ++column) {

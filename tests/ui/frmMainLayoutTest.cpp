@@ -35,7 +35,7 @@ private slots:
     void loadFallsBackToTheProgramDirectory();
     void captionCarriesTheVersion();
     void enableControlsLeavesExitAndGridAlone();
-    void unloadClearsRunningAndKeepsCancel();
+    void unloadStopsARunButLeavesAnIdleWindowAlone();
     void dummyFormIsNeverShown();
 };
 
@@ -142,7 +142,7 @@ void frmMainLayoutTest::tabVisitsTheControlsInOrderAndSkipsDisabledOnes() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), expected);
     }
-    form.view().EnableControls(false);
+    form.controls().EnableControls(false);
     form.gridList()->setFocus();
     QTest::keyClick(form.gridList(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), form.cmdMain(0));
@@ -191,10 +191,10 @@ void frmMainLayoutTest::captionCarriesTheVersion() {
              QStringLiteral("1,234,567 entries, 12.3 GB — T"));
     QCOMPARE(ui::shortByteCount(999), QStringLiteral("999 B"));
     // A walk's progress leads the caption while a run lasts; the end of the run puts the caption back.
-    window.form->view().EnableControls(false);
-    window.form->view().walkProgress({5000, 40, 2500000});
+    window.form->controls().EnableControls(false);
+    window.form->sink().walkProgress({5000, 40, 2500000});
     QCOMPARE(window.form->windowTitle(), QStringLiteral("5,000 entries, 2.5 MB — ") + window.form->caption());
-    window.form->view().EnableControls(true);
+    window.form->controls().EnableControls(true);
     QCOMPARE(window.form->windowTitle(), window.form->caption());
     QCOMPARE(ui::shortByteCount(999960), QStringLiteral("1.0 MB"));
 }
@@ -204,26 +204,32 @@ void frmMainLayoutTest::enableControlsLeavesExitAndGridAlone() {
     ui::frmMain& form = *window.form;
     const QList<QWidget*> inputs = {form.TextPath(), form.cmdRefer(),   form.driveData(), form.dirData(),
                                     form.fileData(), form.checkFiles(), form.cmdMain(1)};
-    form.view().EnableControls(false);
+    form.controls().EnableControls(false);
     for (QWidget* input : inputs) {
         QVERIFY2(!input->isEnabled(), qPrintable(input->objectName()));
     }
     QVERIFY(form.cmdMain(0)->isEnabled() && form.gridList()->isEnabled());
-    form.view().EnableControls(true);
+    form.controls().EnableControls(true);
     for (QWidget* input : inputs) {
         QVERIFY2(input->isEnabled(), qPrintable(input->objectName()));
     }
 }
 
-void frmMainLayoutTest::unloadClearsRunningAndKeepsCancel() {
-    test::WindowFixture window("/");
-    window.form->show();
-    window.state.flagRunning = true;
-    window.state.flagCancel = true;
-    QVERIFY(window.form->close());
-    QVERIFY(!window.state.flagRunning);
-    QVERIFY(window.state.flagCancel);
-    QVERIFY(window.form->isHidden());
+void frmMainLayoutTest::unloadStopsARunButLeavesAnIdleWindowAlone() {
+    test::WindowFixture idle("/");
+    idle.form->show();
+    QVERIFY(idle.form->close());
+    QVERIFY(!idle.state.flagCancel);
+    QVERIFY(idle.form->isHidden());
+
+    test::WindowFixture busy("/");
+    busy.form->show();
+    busy.state.flagRunning = true;  // as when the close comes inside a run's yield
+    QVERIFY(!busy.state.flagCancel);
+    QVERIFY(busy.form->close());
+    QVERIFY(busy.state.flagCancel);
+    QVERIFY(busy.form->isHidden());
+    busy.state.flagRunning = false;
 }
 
 void frmMainLayoutTest::dummyFormIsNeverShown() {

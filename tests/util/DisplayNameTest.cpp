@@ -1,3 +1,6 @@
+#include <clocale>
+#include <cwchar>
+#include <ios>
 #include <random>
 #include <string>
 
@@ -97,6 +100,52 @@ TEST(DisplayWidth, CountsTerminalColumns) {
     EXPECT_EQ(displayWidth("é"), 1);
     EXPECT_EQ(displayWidth("\xFF\xFE"), 2);
     EXPECT_EQ(displayWidth("a\tb"), 2);
+}
+
+std::string utf8Of(char32_t c) {
+    std::string s;
+    if (c < 0x800) {
+        s += static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+        s += static_cast<char>(0xE0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (c >> 18));
+        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    s += static_cast<char>(0x80 | (c & 0x3F));
+    return s;
+}
+
+// Where glibc's wcwidth and ours part, East Asian Width decides: the Arabic number sign and its kin are
+// format characters that draw a sign (N: one column, as glibc has them); circled numbers on black squares
+// (A) and Yijing hexagrams (N) are neither W nor F, so one column, where glibc gives two.
+TEST(DisplayWidth, FollowsEastAsianWidthWhereGlibcDiffers) {
+    for (const char32_t narrow : {0x0600U, 0x06DDU, 0x08E2U, 0x110BDU, 0x3248U, 0x324FU, 0x4DC0U, 0x4DFFU}) {
+        EXPECT_EQ(displayWidth(utf8Of(narrow)), 1) << std::hex << static_cast<unsigned>(narrow);
+    }
+    EXPECT_EQ(displayWidth(utf8Of(0x3250)), 2);  // PARTNERSHIP SIGN, W: where the wide range resumes
+    EXPECT_EQ(displayWidth(utf8Of(0x4DBF)), 2);
+}
+
+// Everywhere else the two agree, so a name lines up the same in a terminal that uses glibc's widths.
+TEST(DisplayWidth, AgreesWithGlibcOnEveryOtherPrintableCodePoint) {
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no C.UTF-8 locale";
+    }
+    int differences = 0;
+    for (char32_t c = 0xA0; c <= 0x10FFFF; ++c) {
+        const int glibc = c >= 0xD800 && c <= 0xDFFF ? -1 : ::wcwidth(static_cast<wchar_t>(c));
+        const bool eastAsianNarrow = (c >= 0x3248 && c <= 0x324F) || (c >= 0x4DC0 && c <= 0x4DFF);
+        if (glibc >= 0 && !eastAsianNarrow && displayWidth(utf8Of(c)) != glibc) {
+            ADD_FAILURE() << std::hex << "U+" << static_cast<unsigned>(c) << ": glibc " << glibc;
+            if (++differences > 20) {
+                break;
+            }
+        }
+    }
+    std::setlocale(LC_CTYPE, "C");
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+#pragma once
+
+// How a survey speaks to a front end. One run (SurveyEngine::run) makes these calls on the caller's thread,
+// in this order, and no others:
+//
+//   * yield() at any point from the first to the last call: the front end answers its own events there, and a
+//     stop (SurveyEngine::stop) may arrive only inside it; walkProgress() follows the yields of a walk.
+//   * driveFigures() once. When the drive cannot be looked up, lookupFailed(Drive) comes instead and the run
+//     goes straight to surveyEnded().
+//   * lookupFailed(Folder) when the directory cannot be found, then surveyEnded(); the rows of an earlier
+//     run are still the ones on show. Otherwise clearRows() once, then setRowCount() once the sub-directories
+//     are counted (ALL FILES and "." included), then rowChanged() each time a figure of a row becomes known:
+//     row 0 is ALL FILES, row 1 ".", rows 2 onwards the sub-directories in the component's order. Each call
+//     names the one column that changed and hands the whole row as it now stands; a row is never shrunk, and
+//     after the size pass the share pass revisits the rows, adding only their used share.
+//   * currentDirectory() before the rows of each directory are worked on, and once with an empty path at the
+//   end.
+//   * failed() at most once; the run ends right after it, with the rows written so far.
+//   * surveyProblems() when the engine was asked for them (SurveyOptions::problemLimit).
+//   * surveyEnded() last, exactly once per run.
+//
+// A stop never skips a call that was due: the rows reached keep their figures, marked where incomplete.
+
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "fs/Figure.h"
+#include "fs/Problem.h"
+#include "fs/WalkProgress.h"
+#include "survey/SurveyRow.h"
+
+namespace trelmark::survey {
+
+// Which lookup of a run failed.
+enum class LookupStep { Drive, Folder };
+
+// How a run ended.
+enum class SurveyEnd {
+    Completed,  // every row reached (marked figures may still be lower bounds: see surveyProblems)
+    Stopped,    // stop() ended it; the rows reached are kept
+    Failed,     // failed() said why
+    NotFound,   // lookupFailed() said why
+};
+
+// The results of a survey, as every front end receives them: the window, the report tool and the tests'
+// recording fake implement it. Thread: the engine's one thread. Texts are UTF-8, paths raw bytes.
+class SurveySink {
+public:
+    virtual ~SurveySink() = default;
+
+    // The drive holding the surveyed directory: its total size and its available space.
+    virtual void driveFigures(fs::Figure total, fs::Figure available) = 0;
+    // No rows: the grid is back to its header and one empty row.
+    virtual void clearRows() = 0;
+    // The number of rows below the header.
+    virtual void setRowCount(int rows) = 0;
+    // `column` of row `index` now shows `row.text(column)`.
+    virtual void rowChanged(int index, const SurveyRow& row, Column column) = 0;
+
+    // Processes the front end's pending events; a stop may arrive here.
+    virtual void yield() = 0;
+    // The run ends on a directory that could not be measured; `message` names it (the window's text).
+    virtual void failed(std::string_view message) = 0;
+    virtual void lookupFailed(LookupStep step, std::string_view path, std::error_code error) = 0;
+
+    // Optional notes for front ends that show more than the grid.
+    virtual void walkProgress(const fs::WalkProgress& progress) { static_cast<void>(progress); }
+    virtual void currentDirectory(std::string_view path) { static_cast<void>(path); }
+    // The directories below the surveyed one that could not be read completely.
+    virtual void surveyProblems(const std::vector<fs::Problem>& problems) { static_cast<void>(problems); }
+    virtual void surveyEnded(SurveyEnd end) { static_cast<void>(end); }
+};
+
+}  // namespace trelmark::survey
