@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: MIT
 #include "ui/GridModel.h"
 
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
+
+#include "ui/WindowLook.h"
 
 namespace trelmark::ui {
 
@@ -105,6 +108,11 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         case Qt::BackgroundRole:
             // Cells take the window colour; the area beyond the last row keeps the view's grey.
             return QBrush(QGuiApplication::palette().color(QPalette::Base));
+        case Qt::ForegroundRole:
+            // Named with the background, so that no palette can give a cell's text its cell's colour.
+            return QBrush(QGuiApplication::palette().color(QPalette::Text));
+        case Qt::ToolTipRole:
+            return toolTip(index.row(), index.column());
         default:
             return {};
     }
@@ -119,6 +127,22 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     }
     if (role == Qt::TextAlignmentRole) {
         return static_cast<int>((column(section).alignment | Qt::AlignVCenter).toInt());
+    }
+    return {};
+}
+
+QVariant GridModel::toolTip(int row, int column) const {
+    const QString shown = text(row, column);
+    if (shown.isEmpty()) {
+        return {};
+    }
+    // The name whole, wherever the column was narrowed; a size also in larger units.
+    if (column == kNameColumn) {
+        return shown;
+    }
+    if (column == kSizeColumn) {
+        const QString units = byteUnitsToolTip(shown);
+        return units.isEmpty() ? QVariant() : QVariant(units);
     }
     return {};
 }

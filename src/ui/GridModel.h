@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
@@ -17,6 +18,9 @@ class GridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int kColumns = 6;
+    // The columns whose texts have a tooltip: the name, and the size in bytes.
+    static constexpr int kNameColumn = 0;
+    static constexpr int kSizeColumn = 1;
 
     struct Column {
         QString header;  // trailing blanks kept: they widen the column
@@ -49,6 +53,7 @@ public:
 
 private:
     [[nodiscard]] bool contains(int row, int column) const noexcept;
+    [[nodiscard]] QVariant toolTip(int row, int column) const;
 
     std::array<Column, kColumns> m_columns;
     std::vector<std::array<QString, kColumns>> m_rows;

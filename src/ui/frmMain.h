@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QMargins>
 #include <QPointer>
 #include <QWidget>
 
@@ -17,6 +19,7 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTableView;
 
 namespace trelmark::survey {
@@ -33,7 +36,9 @@ class GridModel;
 class PathField;
 
 // The main window: a fixed layout of the path field, the drive, directory and file lists, the check and
-// exit buttons, the count option, the drive labels and the result grid. It keeps its path controls in step
+// exit buttons, the count option, the drive labels and the result grid. The layout lies on a canvas that
+// scrolls where the screen is too small for it; the drive labels and the grid's columns grow to their
+// figures, so that none is ever cut. It keeps its path controls in step
 // (one guard, `flagChanging`, stops the chain of change notifications) and hands both buttons to the survey
 // engine, for which it is the view. It holds no survey logic of its own.
 //
@@ -71,6 +76,12 @@ public:
     [[nodiscard]] GridModel* gridModel() const noexcept { return m_grid; }
     [[nodiscard]] QLabel* labelDriveTotalSize() const noexcept { return m_labelDriveTotalSize; }
     [[nodiscard]] QLabel* labelDriveAvailableSpace() const noexcept { return m_labelDriveAvailableSpace; }
+    // The scroll area that holds the layout, and the layout's canvas inside it.
+    [[nodiscard]] QScrollArea* formScroll() const noexcept { return m_scroll; }
+    [[nodiscard]] QWidget* formCanvas() const noexcept { return m_canvas; }
+    // What the window manager's frame takes around the client area: the real frame once the window is
+    // shown in one, an allowance for a title bar before.
+    [[nodiscard]] QMargins frameAllowance() const;
 
     // The grid's header format: "|" ends a column, "<" and ">" align it, trailing blanks widen it.
     static constexpr const char* kGridFormat =
@@ -80,8 +91,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void createCanvas();
     void createControls();
     void createGrid();
+    void describeControls();
+    // Sizes the window to the layout, or to the screen's available area where that is smaller, and places
+    // it centred with its frame on the screen.
+    void fitToScreen();
+    // The value labels widen to their text, pushing the unit labels (and the check box) to the right.
+    void fitDriveLabels();
+    // Each column widens to its widest text; the widths InitGrid sets are the least.
+    void fitGridColumns();
     void setTabOrderAndFocus();
     void formLoad();
     void formUnload();
@@ -128,6 +148,8 @@ private:
     // Controls that have a pointer of their own (the path field's I-beam) and lose it while busy.
     std::vector<std::pair<QPointer<QWidget>, QCursor>> m_ownCursors;
 
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_canvas = nullptr;
     PathField* m_textPath = nullptr;
     QPushButton* m_cmdRefer = nullptr;
     DriveList* m_driveData = nullptr;

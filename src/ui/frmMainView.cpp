@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // frmMain as the survey engine's view: the grid, the labels, the buttons, the pointer and the yield.
 #include <QApplication>
 #include <QCheckBox>
@@ -75,12 +76,25 @@ void frmMain::setCell(int row, int column, const survey::Cell& cell) {
     }
 }
 
+namespace {
+
+// A figure written to a drive label: its text, its size in larger units on hover, and a name that reads it.
+void showDriveFigure(QLabel* label, const QString& text, const QString& what) {
+    label->setText(text);
+    label->setToolTip(byteUnitsToolTip(text));
+    label->setAccessibleName(text.isEmpty() ? what : what + u' ' + text + QStringLiteral(" バイト"));
+}
+
+}  // namespace
+
 void frmMain::setDriveTotalSize(const survey::Cell& cell) {
-    m_labelDriveTotalSize->setText(toText(cell.text));
+    showDriveFigure(m_labelDriveTotalSize, toText(cell.text), QStringLiteral("ドライブの合計サイズ"));
+    fitDriveLabels();
 }
 
 void frmMain::setDriveAvailableSpace(const survey::Cell& cell) {
-    m_labelDriveAvailableSpace->setText(toText(cell.text));
+    showDriveFigure(m_labelDriveAvailableSpace, toText(cell.text), QStringLiteral("ドライブの空き容量"));
+    fitDriveLabels();
 }
 
 void frmMain::EnableControls(bool enabled) {
@@ -91,6 +105,7 @@ void frmMain::EnableControls(bool enabled) {
     if (enabled) {
         setWindowTitle(m_caption);
         m_sinceCaption.invalidate();
+        fitGridColumns();
     }
 }
 
