@@ -3,6 +3,7 @@
 // columns that grow to their figures, and the names assistive technology reads.
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -143,6 +144,8 @@ void frmMain::describeControls() {
     };
     // Buttons, the check box and the captions are named by their own texts, which follow the exit caption.
     describe(m_driveData, QStringLiteral("ドライブ"), QStringLiteral("調べるディレクトリのあるドライブ"));
+    describe(m_driveData->view(), QStringLiteral("ドライブ一覧"),
+             QStringLiteral("マウントされているファイルシステム"));
     describe(m_dirData, QStringLiteral("ディレクトリ一覧"),
              QStringLiteral("調べるディレクトリ。Enter またはダブルクリックで開きます"));
     describe(m_fileData, QStringLiteral("ファイル一覧"), QStringLiteral("ディレクトリのファイル"));
