@@ -76,7 +76,7 @@ public:
     [[nodiscard]] GridModel* gridModel() const noexcept { return m_grid; }
     [[nodiscard]] QLabel* labelDriveTotalSize() const noexcept { return m_labelDriveTotalSize; }
     [[nodiscard]] QLabel* labelDriveAvailableSpace() const noexcept { return m_labelDriveAvailableSpace; }
-    // The scroll area that holds the layout, and the layout's canvas inside it.
+    // The scroll area that holds the layout's canvas.
     [[nodiscard]] QScrollArea* formScroll() const noexcept { return m_scroll; }
     [[nodiscard]] QWidget* formCanvas() const noexcept { return m_canvas; }
     // What the window manager's frame takes around the client area: the real frame once the window is
@@ -95,12 +95,11 @@ private:
     void createControls();
     void createGrid();
     void describeControls();
-    // Sizes the window to the layout, or to the screen's available area where that is smaller, and places
-    // it centred with its frame on the screen.
+    // The window takes the layout's size, or the screen's free area where that is smaller, centred with its
+    // frame on the screen. The value labels widen to their text, pushing the unit labels (and the check box)
+    // aside; each grid column widens to its widest text, from the widths InitGrid sets.
     void fitToScreen();
-    // The value labels widen to their text, pushing the unit labels (and the check box) to the right.
     void fitDriveLabels();
-    // Each column widens to its widest text; the widths InitGrid sets are the least.
     void fitGridColumns();
     void setTabOrderAndFocus();
     void formLoad();

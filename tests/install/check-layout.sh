@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a fresh prefix and checks what lands there: exactly the expected files, icons of
 # the sizes their directories claim, desktop file, metainfo and manual pages that agree on the id and the
 # version, and programs that run from the prefix.

@@ -26,6 +26,7 @@
 #include "ui/GridModel.h"
 #include "ui/PathField.h"
 #include "ui/WindowLayout.h"
+#include "ui/WindowLook.h"
 
 using namespace trelmark;
 
@@ -93,6 +94,7 @@ class WindowOnScreenTest : public QObject {
 
 private slots:
     void figuresUpToAnExabyteAndLongNamesAreShownWhole();
+    void sizeTooltipsGiveTheLargerUnits();
     void windowFitsTheScreenAtThisScaleFactor();
     void darkPaletteLeavesNoTextOnItsOwnColour();
     void everyControlHasAnAccessibleNameAndDescription();
@@ -150,6 +152,19 @@ void WindowOnScreenTest::figuresUpToAnExabyteAndLongNamesAreShownWhole() {
     QCOMPARE(form.gridList()->columnWidth(0),
              QFontMetrics(form.gridList()->font()).horizontalAdvance(grid.column(0).header) + 7);
     expectCellsFit(*form.gridList());
+}
+
+void WindowOnScreenTest::sizeTooltipsGiveTheLargerUnits() {
+    QCOMPARE(ui::byteUnitsToolTip(QStringLiteral("1,099,511,627,776")),
+             QStringLiteral("1,099,511,627,776 バイト\n1,073,741,824.00 KB\n1,048,576.00 MB\n1,024.00 GB\n"
+                            "1.00 TB\n(1 KB = 1,024 バイト)"));
+    // A lower bound stays one; the largest sum there is still reads right.
+    const QString bound = ui::byteUnitsToolTip(QStringLiteral("18,446,744,073,709,551,615+"));
+    QVERIFY2(bound.startsWith(QStringLiteral("18,446,744,073,709,551,615 バイト 以上\n")), qPrintable(bound));
+    QVERIFY2(bound.contains(QStringLiteral("16,777,216.00 TB")), qPrintable(bound));
+    for (const char* notBytes : {"", "12.35 %", "1,2x", "18,446,744,073,709,551,616", "-1"}) {
+        QVERIFY2(ui::byteUnitsToolTip(QString::fromLatin1(notBytes)).isEmpty(), notBytes);
+    }
 }
 
 void WindowOnScreenTest::windowFitsTheScreenAtThisScaleFactor() {

@@ -25,7 +25,8 @@ EXPECTED = {
 
 def find_application(pid):
     desktop = pyatspi.Registry.getDesktop(0)
-    for _ in range(100):
+    # A loaded machine may take a while to start the window.
+    for _ in range(600):
         for app in desktop:
             if app is not None and app.get_process_id() == pid:
                 return app
@@ -70,7 +71,7 @@ def main():
     names = [action.getName(i) for i in range(action.nActions)]
     action.doAction(names.index("Press") if "Press" in names else 0)
     cells = table.queryTable()
-    for _ in range(100):
+    for _ in range(600):
         if cells.nRows >= 2 and cells.getAccessibleAt(0, 0).name == "ALL FILES":
             break
         time.sleep(0.1)
