@@ -2,8 +2,6 @@
 #include "ui/GridModel.h"
 
 #include <QBrush>
-#include <QGuiApplication>
-#include <QPalette>
 
 #include "ui/WindowLook.h"
 
@@ -106,11 +104,12 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         case Qt::TextAlignmentRole:
             return static_cast<int>((column(index.column()).alignment | Qt::AlignVCenter).toInt());
         case Qt::BackgroundRole:
-            // Cells take the window colour; the area beyond the last row keeps the view's grey.
-            return QBrush(QGuiApplication::palette().color(QPalette::Base));
+            // White cells under the dark green header are the grid's look in every palette; the area beyond
+            // the last row keeps the view's grey. The text is named with them, so that a dark palette's light
+            // text never lands on a white cell.
+            return QBrush(Qt::white);
         case Qt::ForegroundRole:
-            // Named with the background, so that no palette can give a cell's text its cell's colour.
-            return QBrush(QGuiApplication::palette().color(QPalette::Text));
+            return QBrush(Qt::black);
         case Qt::ToolTipRole:
             return toolTip(index.row(), index.column());
         default:

@@ -211,7 +211,8 @@ void WindowOnScreenTest::darkPaletteLeavesNoTextOnItsOwnColour() {
         ui::frmMain& form = *window.form;
         form.engine().cmdMain_Click(1);
         const QModelIndex cell = form.gridModel()->index(0, 1);
-        QVERIFY(colourOf(cell.data(Qt::ForegroundRole)) != colourOf(cell.data(Qt::BackgroundRole)));
+        QCOMPARE(colourOf(cell.data(Qt::BackgroundRole)), QColor(Qt::white));
+        QCOMPARE(colourOf(cell.data(Qt::ForegroundRole)), QColor(Qt::black));
         for (const QLabel* label : {form.labelDriveTotalSize(), form.labelDriveAvailableSpace()}) {
             QVERIFY(label->palette().color(label->foregroundRole()) !=
                     label->palette().color(label->backgroundRole()));
