@@ -149,9 +149,9 @@ void SurveyInWindowTest::controlsPointerAndCaptionWhileARunLasts() {
     QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
     form.view().setBusyPointer(false);
     QCOMPARE(form.windowTitle(), form.caption());
-    QVERIFY2(std::any_of(captions.begin(), captions.end(),
-                         [](const QString& c) { return c.contains(" 項目 "); }),
-             "the walk's progress never reached the caption");
+    QVERIFY2(
+        std::any_of(captions.begin(), captions.end(), [](const QString& c) { return c.contains(" 項目 "); }),
+        "the walk's progress never reached the caption");
 }
 
 void SurveyInWindowTest::initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow() {
