@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What `cmake --install` puts beside the two programs (their own rules are in src/app and src/cli), and the
 # Debian package `cpack -G DEB` makes of it. Every desktop-facing file is named after TRELMARK_APP_ID, the id
 # the window also reports as its desktop file name, so that desktops tie the running window to its menu
@@ -7,12 +8,42 @@ set(TRELMARK_ICON_SIZES 16 32 48 64 128 256)
 set(_dist ${PROJECT_SOURCE_DIR}/dist)
 set(_icons ${PROJECT_SOURCE_DIR}/src/ui/icons)
 
-configure_file(${_dist}/trelmark-report.1.in ${PROJECT_BINARY_DIR}/dist/trelmark-report.1 @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/dist/trelmark-report.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(TRELMARK_MAINTAINER "Trelmark developers <trelmark@users.noreply.github.com>")
+set(_docdir ${CMAKE_INSTALL_DATADIR}/doc/trelmark)
+find_program(TRELMARK_GZIP gzip REQUIRED)
+
+# Manual pages and the changelog are installed compressed, as Debian wants them; -n keeps the name and time
+# out of the archive, so that two builds of one source give the same bytes.
+set(_compressed)
+function(trelmark_gzip source)
+    add_custom_command(OUTPUT ${source}.gz
+        COMMAND ${TRELMARK_GZIP} -9 -n -c ${source} > ${source}.gz
+        DEPENDS ${source} VERBATIM)
+    set(_compressed ${_compressed} ${source}.gz PARENT_SCOPE)
+endfunction()
+
+set(_pages trelmark-report)
+if(TRELMARK_BUILD_GUI)
+    list(APPEND _pages trelmark)
+endif()
+foreach(_page IN LISTS _pages)
+    configure_file(${_dist}/${_page}.1.in ${PROJECT_BINARY_DIR}/dist/${_page}.1 @ONLY)
+    trelmark_gzip(${PROJECT_BINARY_DIR}/dist/${_page}.1)
+    install(FILES ${PROJECT_BINARY_DIR}/dist/${_page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+# A native package's changelog is changelog.gz; it is in Debian's format all the same.
+configure_file(${_dist}/changelog.in ${PROJECT_BINARY_DIR}/dist/changelog @ONLY)
+trelmark_gzip(${PROJECT_BINARY_DIR}/dist/changelog)
+install(FILES ${PROJECT_BINARY_DIR}/dist/changelog.gz DESTINATION ${_docdir})
+install(FILES ${_dist}/copyright DESTINATION ${_docdir})
+add_custom_target(trelmark_compressed_docs ALL DEPENDS ${_compressed})
+
+# Where bash-completion looks for a command's completion, below the prefix (pkg-config's completionsdir is
+# /usr/share/bash-completion/completions, the package's prefix).
+install(FILES ${_dist}/trelmark-report.bash-completion
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME trelmark-report)
 
 if(TRELMARK_BUILD_GUI)
-    configure_file(${_dist}/trelmark.1.in ${PROJECT_BINARY_DIR}/dist/trelmark.1 @ONLY)
-    install(FILES ${PROJECT_BINARY_DIR}/dist/trelmark.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     install(FILES ${_dist}/${TRELMARK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${_dist}/${TRELMARK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     foreach(_size IN LISTS TRELMARK_ICON_SIZES)
@@ -29,7 +60,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME trelmark)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Trelmark developers")
-set(CPACK_PACKAGE_CONTACT "The Trelmark developers <trelmark@users.noreply.github.com>")
+set(CPACK_PACKAGE_CONTACT "${TRELMARK_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TRELMARK_MAINTAINER}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://github.com/trelmark/trelmark")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "show how the space below a directory is divided")
 # Kept under 80 columns: apt and dpkg show the lines as they are.

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include "ui/GridModel.h"
 
 #include <QBrush>
-#include <QGuiApplication>
-#include <QPalette>
+
+#include "ui/WindowLook.h"
 
 namespace trelmark::ui {
 
@@ -103,8 +104,14 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         case Qt::TextAlignmentRole:
             return static_cast<int>((column(index.column()).alignment | Qt::AlignVCenter).toInt());
         case Qt::BackgroundRole:
-            // Cells take the window colour; the area beyond the last row keeps the view's grey.
-            return QBrush(QGuiApplication::palette().color(QPalette::Base));
+            // White cells under the dark green header are the grid's look in every palette; the area beyond
+            // the last row keeps the view's grey. The text is named with them, so that a dark palette's light
+            // text never lands on a white cell.
+            return QBrush(Qt::white);
+        case Qt::ForegroundRole:
+            return QBrush(Qt::black);
+        case Qt::ToolTipRole:
+            return toolTip(index.row(), index.column());
         default:
             return {};
     }
@@ -119,6 +126,22 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     }
     if (role == Qt::TextAlignmentRole) {
         return static_cast<int>((column(section).alignment | Qt::AlignVCenter).toInt());
+    }
+    return {};
+}
+
+QVariant GridModel::toolTip(int row, int column) const {
+    const QString shown = text(row, column);
+    if (shown.isEmpty()) {
+        return {};
+    }
+    // The name whole, wherever the column was narrowed; a size also in larger units.
+    if (column == kNameColumn) {
+        return shown;
+    }
+    if (column == kSizeColumn) {
+        const QString units = byteUnitsToolTip(shown);
+        return units.isEmpty() ? QVariant() : QVariant(units);
     }
     return {};
 }

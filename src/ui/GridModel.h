@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
@@ -18,6 +19,9 @@ class GridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int kColumns = static_cast<int>(survey::kColumnCount);
+    // The columns whose texts have a tooltip: the name, and the size in bytes.
+    static constexpr int kNameColumn = static_cast<int>(survey::Column::Name);
+    static constexpr int kSizeColumn = static_cast<int>(survey::Column::Size);
 
     struct Column {
         QString header;  // trailing blanks kept: they widen the column
@@ -50,6 +54,7 @@ public:
 
 private:
     [[nodiscard]] bool contains(int row, int column) const noexcept;
+    [[nodiscard]] QVariant toolTip(int row, int column) const;
 
     std::array<Column, kColumns> m_columns;
     std::vector<std::array<QString, kColumns>> m_rows;

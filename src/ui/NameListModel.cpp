@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/NameListModel.h"
 
 #include <QApplication>
@@ -27,6 +28,9 @@ QVariant NameListModel::data(const QModelIndex& index, int role) const {
     const Item& row = item(index.row());
     switch (role) {
         case Qt::DisplayRole:
+            return row.text;
+        case Qt::ToolTipRole:
+            // A name wider than its list is shown whole on hover.
             return row.text;
         case Qt::DecorationRole:
             if (row.icon == Icon::OpenFolder) {

@@ -59,13 +59,4 @@ std::optional<std::string> droppedDirectory(const QMimeData& data) {
     return util::GetParentPath(*path, util::PathStyle::Posix);
 }
 
-QMimeData* pathMimeData(const QString& text, const std::optional<std::string>& rawDirectory) {
-    auto* data = new QMimeData;
-    if (rawDirectory) {
-        data->setUrls({fileUrl(*rawDirectory)});
-    }
-    data->setText(text);
-    return data;
-}
-
 }  // namespace trelmark::ui

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <optional>
@@ -11,9 +12,9 @@ class QUrl;
 
 namespace trelmark::ui {
 
-// Paths carried by drag and drop: what a drop of files onto the path field selects, and what a drag out of
-// it offers. File URLs carry raw name bytes percent-encoded (as file managers write them), so a name that is
-// not UTF-8 survives both ways. Free functions; the GUI thread (mime data belongs to a drag).
+// Paths carried by drag and drop: what a drop of files onto the path field selects. File URLs carry raw
+// name bytes percent-encoded (as file managers write them), so a name that is not UTF-8 survives both ways.
+// Free functions; the GUI thread (mime data belongs to a drag).
 
 // The raw path of a local file URL ("file:///p" or "file://localhost/p"); nullopt for anything else.
 [[nodiscard]] std::optional<std::string> localPath(const QUrl& url);
@@ -28,9 +29,5 @@ namespace trelmark::ui {
 // link to one included), otherwise the directory that holds it ("/" for an entry in the root). nullopt when
 // the data holds no local path or the entry cannot be examined (it vanished, say): the drop does nothing.
 [[nodiscard]] std::optional<std::string> droppedDirectory(const QMimeData& data);
-
-// What a drag out of the path field offers: `text` as plain text and, with `rawDirectory` (an existing
-// directory, the caller checks), that directory as a URI list. The caller owns the result (QDrag takes it).
-[[nodiscard]] QMimeData* pathMimeData(const QString& text, const std::optional<std::string>& rawDirectory);
 
 }  // namespace trelmark::ui

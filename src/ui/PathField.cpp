@@ -1,21 +1,34 @@
+// SPDX-License-Identifier: MIT
 #include "ui/PathField.h"
 
 #include <QApplication>
-#include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
 
 #include "ui/PathDrop.h"
 #include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
+#include "util/ScopeExit.h"
 
 namespace trelmark::ui {
 
+const QString PathField::kToolTip = QStringLiteral("ディレクトリを入力してください");
+const QString PathField::kNoDirectoryToolTip = QStringLiteral(
+    "このパスのディレクトリはありません。「チェック」はディレクトリ一覧のディレクトリを調べます");
+
 PathField::PathField(QWidget* parent) : QLineEdit(parent) {
     setAcceptDrops(true);
+    setToolTip(kToolTip);
+    connect(this, &QLineEdit::textChanged, this, &PathField::showWhetherDirectory);
 }
 
-PathField::~PathField() = default;
+void PathField::setText(const QString& text) {
+    if (text == QLineEdit::text()) {
+        emit textChanged(text);
+        return;
+    }
+    QLineEdit::setText(text);
+}
 
 void PathField::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
@@ -26,8 +39,7 @@ void PathField::focusInEvent(QFocusEvent* event) {
 
 // A drop only reads a path, so it never reports a move: a source told "moved" would delete what it dragged.
 bool PathField::acceptFileDrop(QDropEvent* event) {
-    const bool ours = event->source() == this;
-    if (ours || !event->mimeData() || !firstLocalPath(*event->mimeData())) {
+    if (!event->mimeData() || !firstLocalPath(*event->mimeData())) {
         event->ignore();
         return false;
     }
@@ -61,49 +73,41 @@ void PathField::dropEvent(QDropEvent* event) {
     }
 }
 
-bool PathField::onSelection(const QPointF& position) {
-    const int at = cursorPositionAt(position.toPoint());
-    return hasSelectedText() && at >= selectionStart() && at <= selectionEnd();
-}
-
-void PathField::mousePressEvent(QMouseEvent* event) {
-    m_pendingPress.reset();
-    if (event->button() == Qt::LeftButton && onSelection(event->position())) {
-        m_pendingPress.reset(event->clone());
-        event->accept();
+void PathField::showWhetherDirectory() {
+    const bool namesDirectory = canonicalDirectory(toRaw(text())).has_value();
+    if (namesDirectory == m_namesDirectory) {
         return;
     }
-    QLineEdit::mousePressEvent(event);
+    m_namesDirectory = namesDirectory;
+    setToolTip(namesDirectory ? kToolTip : kNoDirectoryToolTip);
+    applyTint();
 }
 
-void PathField::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_pendingPress) {
-        QLineEdit::mouseMoveEvent(event);
+void PathField::changeEvent(QEvent* event) {
+    QLineEdit::changeEvent(event);
+    // A new palette of the application or the desktop is tinted afresh.
+    if (event->type() == QEvent::PaletteChange && !m_tinting) {
+        applyTint();
+    }
+}
+
+void PathField::applyTint() {
+    m_tinting = true;
+    const util::ScopeExit done([this] { m_tinting = false; });
+    if (m_namesDirectory) {
+        setPalette(QPalette());
         return;
     }
-    const QPointF moved = event->position() - m_pendingPress->position();
-    if (moved.toPoint().manhattanLength() >= QApplication::startDragDistance()) {
-        m_pendingPress.reset();
-        startDrag();
+    // A quarter of red over the background the field inherits: seen in a light palette and a dark one
+    // alike, and the text keeps the colour that was chosen to be read on that background.
+    const QPalette inherited = parentWidget() ? parentWidget()->palette() : QApplication::palette();
+    QPalette tinted;
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor base = inherited.color(group, QPalette::Base);
+        tinted.setColor(group, QPalette::Base,
+                        QColor((base.red() * 3 + 255) / 4, base.green() * 3 / 4, base.blue() * 3 / 4));
     }
-}
-
-void PathField::mouseReleaseEvent(QMouseEvent* event) {
-    if (m_pendingPress) {
-        // No drag after all: the held press becomes the click it was (the cursor moves, a triple click
-        // selects the line).
-        const std::unique_ptr<QMouseEvent> press = std::move(m_pendingPress);
-        QLineEdit::mousePressEvent(press.get());
-    }
-    QLineEdit::mouseReleaseEvent(event);
-}
-
-void PathField::startDrag() {
-    const QString selected = selectedText();
-    const auto directory = selected == text() ? canonicalDirectory(toRaw(selected)) : std::nullopt;
-    auto* drag = new QDrag(this);
-    drag->setMimeData(pathMimeData(selected, directory));
-    drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
+    setPalette(tinted);
 }
 
 }  // namespace trelmark::ui

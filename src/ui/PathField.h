@@ -1,42 +1,49 @@
+// SPDX-License-Identifier: MIT
 #pragma once
-
-#include <memory>
 
 #include <QLineEdit>
 
 namespace trelmark::ui {
 
 // The path field `TextPath`: a one-line text whose every change, typed or assigned, the window hears of
-// through textChanged; gaining the focus selects the whole text, so typing or pasting replaces it.
+// through textChanged; gaining the focus selects the whole text, so typing or pasting replaces it. A text
+// that names no directory tints the field and says so in its tooltip; what "チェック" surveys stays the
+// directory list's, which such a text does not move.
 //
 // It takes drops of files and directories (a URI list with a local path, as file managers drag them): the
 // first local path selects a directory, itself or the one holding the file, and becomes the text, so the
 // change reaches the window like typing. Dropped text and anything else is refused; the line edit's own
-// insertion of dropped text is off. Dragging the selected text out offers it as text and, when it is the
-// whole field and names an existing directory, that directory as a URI list; never as a move, so neither
-// the field nor the dragged directory loses anything. Owned by its parent. Thread: the GUI thread.
+// insertion of dropped text is off. Nothing is ever dragged out of it: a press on the selection and a move
+// select, as in any line edit. Owned by its parent. Thread: the GUI thread.
 class PathField final : public QLineEdit {
     Q_OBJECT
 public:
+    // The tooltips of a text that names a directory and of one that does not.
+    static const QString kToolTip;
+    static const QString kNoDirectoryToolTip;
+
     explicit PathField(QWidget* parent = nullptr);
-    ~PathField() override;
+
+    // Unlike QLineEdit's, raises textChanged on every assignment, the same text included: an assignment is
+    // a change of the path field, and a drop of the folder it already spells must still move the lists.
+    void setText(const QString& text);
+    // Whether the text names an existing directory (the field is tinted when not).
+    [[nodiscard]] bool namesDirectory() const noexcept { return m_namesDirectory; }
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool acceptFileDrop(QDropEvent* event);
-    [[nodiscard]] bool onSelection(const QPointF& position);
-    void startDrag();
+    void showWhetherDirectory();
+    void applyTint();
 
-    // A press on the selected text, held back until the mouse either moves far enough to drag or is released.
-    std::unique_ptr<QMouseEvent> m_pendingPress;
+    bool m_namesDirectory = true;
+    bool m_tinting = false;
 };
 
 }  // namespace trelmark::ui

@@ -1,6 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "ui/WindowLook.h"
 
 #include <array>
+#include <charconv>
+
+#include <QLocale>
 
 #include "survey/NumberFormat.h"
 
@@ -41,7 +45,7 @@ QString versionCaption(int major, int minor, int revision, const QString& legalN
 }
 
 QString progressCaption(const QString& caption, const fs::WalkProgress& progress) {
-    return QStringLiteral("%1 entries, %2 \u2014 %3")
+    return QStringLiteral("%1 項目 %2 \u2014 %3")
         .arg(QString::fromStdString(survey::formatCount(progress.entries)), shortByteCount(progress.bytes),
              caption);
 }
@@ -58,6 +62,31 @@ QString shortByteCount(std::uint64_t bytes) {
         ++unit;
     }
     return QStringLiteral("%1 %2").arg(value, 0, 'f', 1).arg(QLatin1String(kUnits[unit]));
+}
+
+QString byteUnitsToolTip(const QString& figure) {
+    QString digits = figure.trimmed();
+    const bool lowerBound = digits.endsWith(u'+');
+    if (lowerBound) {
+        digits.chop(1);
+    }
+    digits.remove(u',');
+    const std::string ascii = digits.toStdString();
+    std::uint64_t bytes = 0;
+    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), bytes);
+    if (ascii.empty() || error != std::errc() || end != ascii.data() + ascii.size()) {
+        return {};
+    }
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QStringList lines{english.toString(static_cast<qulonglong>(bytes)) + QStringLiteral(" バイト") +
+                      (lowerBound ? QStringLiteral(" 以上") : QString())};
+    double value = static_cast<double>(bytes);
+    for (const char* unit : {"KB", "MB", "GB", "TB"}) {
+        value /= 1024.0;
+        lines << english.toString(value, 'f', 2) + u' ' + QLatin1String(unit);
+    }
+    lines << QStringLiteral("(1 KB = 1,024 バイト)");
+    return lines.join(u'\n');
 }
 
 }  // namespace trelmark::ui

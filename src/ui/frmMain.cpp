@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include "ui/PathField.h"
 #include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
+#include "ui/WindowLayout.h"
 #include "ui/WindowLook.h"
 #include "util/ScopeExit.h"
 #include "util/Version.h"
@@ -28,11 +30,6 @@
 namespace trelmark::ui {
 
 namespace {
-
-// The layout is given in twips; 15 of them make a pixel at 96 dpi, and Qt scales pixels for HiDPI.
-QRect twips(int left, int top, int width, int height) {
-    return {left / 15, top / 15, width / 15, height / 15};
-}
 
 // Keep the padding and border of a section in step with kHeaderExtra, which sizes the columns.
 constexpr auto kGridStyle =
@@ -53,10 +50,11 @@ void condenseToFit(QLabel* label) {
     label->setFont(font);
 }
 
+// The layout is given in twips (WindowLayout.h); Qt scales the pixels for HiDPI.
 template <class Widget>
-Widget* place(Widget* widget, const char* name, QRect geometry) {
+Widget* place(Widget* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
+    widget->setGeometry(openingPlace(name));
     return widget;
 }
 
@@ -77,42 +75,37 @@ frmMain::frmMain(survey::ProgramState& state, std::string programDirectory,
       m_engine(std::make_unique<survey::SurveyEngine>(state, sink(), survey::SurveyOptions{}, &controls())) {
     setObjectName(QStringLiteral("frmMain"));
     setFont(windowFont());
-    setFixedSize(7965 / 15, 7725 / 15);
+    createCanvas();
     createControls();
+    describeControls();
     setTabOrderAndFocus();
     formLoad();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    fitToScreen();
 }
 
 frmMain::~frmMain() = default;
 
 void frmMain::createControls() {
-    m_driveData = place(new DriveList(*m_drives, this), "driveData", twips(180, 450, 3570, 300));
-    m_dirData = place(new DirectoryList(*m_drives, this), "dirData", twips(180, 810, 3570, 3030));
-    m_fileData = place(new FileList(this), "fileData", twips(3825, 810, 2310, 2970));
-    m_cmdMain[1] =
-        place(new QPushButton(QStringLiteral("チェック"), this), "cmdMain_1", twips(6660, 720, 1185, 555));
+    QWidget* const canvas = m_canvas;
+    m_driveData = place(new DriveList(*m_drives, canvas), "driveData");
+    m_dirData = place(new DirectoryList(*m_drives, canvas), "dirData");
+    m_fileData = place(new FileList(canvas), "fileData");
+    m_cmdMain[1] = place(new QPushButton(QStringLiteral("チェック"), canvas), "cmdMain_1");
     createGrid();
-    m_cmdMain[0] = place(new QPushButton(exitCaption(false), this), "cmdMain_0", twips(6660, 45, 1185, 555));
-    const auto caption = [this](std::string_view text, const char* name, QRect geometry) {
-        condenseToFit(
-            place(new QLabel(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())), this),
-                  name, geometry));
+    m_cmdMain[0] = place(new QPushButton(exitCaption(false), canvas), "cmdMain_0");
+    const auto caption = [canvas](std::string_view text, const char* name) {
+        condenseToFit(place(
+            new QLabel(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())), canvas), name));
     };
-    caption(survey::kDriveTotalCaption, "Label1", twips(225, 3930, 1590, 195));
-    m_labelDriveTotalSize = place(new QLabel(this), "labelDriveTotalSize", twips(1935, 3930, 1770, 195));
-    caption(survey::kByteUnit, "Label2", twips(3780, 3930, 645, 195));
-    caption(survey::kByteUnit, "Label3", twips(3780, 4200, 645, 195));
-    m_labelDriveAvailableSpace =
-        place(new QLabel(this), "labelDriveAvailableSpace", twips(1935, 4200, 1770, 195));
-    caption(survey::kDriveAvailableCaption, "Label5", twips(225, 4200, 1590, 195));
-    m_textPath = place(new PathField(this), "TextPath", twips(180, 90, 3975, 270));
-    m_cmdRefer =
-        place(new QPushButton(QStringLiteral("参照..."), this), "cmdRefer", twips(4230, 105, 855, 255));
-    m_checkFiles = place(new QCheckBox(QStringLiteral("ファイル数を数える"), this), "checkFiles",
-                         twips(4590, 4155, 1950, 180));
+    caption(survey::kDriveTotalCaption, "Label1");
+    m_labelDriveTotalSize = place(new QLabel(canvas), "labelDriveTotalSize");
+    caption(survey::kByteUnit, "Label2");
+    caption(survey::kByteUnit, "Label3");
+    m_labelDriveAvailableSpace = place(new QLabel(canvas), "labelDriveAvailableSpace");
+    caption(survey::kDriveAvailableCaption, "Label5");
+    m_textPath = place(new PathField(canvas), "TextPath");
+    m_cmdRefer = place(new QPushButton(QStringLiteral("参照..."), canvas), "cmdRefer");
+    m_checkFiles = place(new QCheckBox(QStringLiteral("ファイル数を数える"), canvas), "checkFiles");
 
     for (QWidget* list : {static_cast<QWidget*>(m_driveData), static_cast<QWidget*>(m_dirData),
                           static_cast<QWidget*>(m_fileData)}) {
@@ -127,11 +120,12 @@ void frmMain::createControls() {
     m_checkFiles->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 10px; height: 10px; }"));
     m_cmdMain[0]->setCursor(Qt::ArrowCursor);
     m_cmdRefer->setAutoDefault(false);
-    m_textPath->setToolTip(QStringLiteral("ディレクトリを入力してください"));
     m_cmdRefer->setToolTip(QStringLiteral("ディレクトリがダイアログで選択できます"));
     for (QLabel* value : {m_labelDriveTotalSize, m_labelDriveAvailableSpace}) {
         value->setAutoFillBackground(true);
+        // Text goes with Base in every palette; WindowText belongs on Window and may match Base.
         value->setBackgroundRole(QPalette::Base);
+        value->setForegroundRole(QPalette::Text);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
 
@@ -143,7 +137,7 @@ void frmMain::createControls() {
 
 void frmMain::createGrid() {
     m_grid = new GridModel(this);
-    m_gridList = place(new QTableView(this), "gridList", twips(180, 4425, 7575, 3165));
+    m_gridList = place(new QTableView(m_canvas), "gridList");
     m_gridList->setModel(m_grid);
     m_gridList->setFont(gothicFont());
     m_gridList->setStyleSheet(QString::fromLatin1(kGridStyle));
@@ -154,8 +148,10 @@ void frmMain::createGrid() {
     QHeaderView* rows = m_gridList->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(QFontMetrics(gothicFont()).height() + 4);
+    // Columns start at the header's widths and grow to their figures after a run; the user may resize them.
     QHeaderView* header = m_gridList->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setMinimumSectionSize(1);
     header->setHighlightSections(false);
     header->setSectionsClickable(false);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QMargins>
 #include <QPointer>
 #include <QWidget>
 
@@ -18,6 +20,7 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTableView;
 
 namespace trelmark::survey {
@@ -34,9 +37,11 @@ class GridModel;
 class PathField;
 
 // The main window: a fixed layout of the path field, the drive, directory and file lists, the check and
-// exit buttons, the count option, the drive labels and the result grid. It keeps its path controls in step
-// (one guard, `flagChanging`, stops the chain of change notifications); its buttons run and stop the survey
-// engine, whose results it shows (the sink) and whose run switches its controls. It holds no survey logic.
+// exit buttons, the count option, the drive labels and the result grid. The layout lies on a canvas that
+// scrolls where the screen is too small for it; the drive labels and the grid's columns grow to their
+// figures, so that none is ever cut. It keeps its path controls in step (one guard, `flagChanging`, stops
+// the chain of change notifications); its buttons run and stop the survey engine, whose results it shows
+// (the sink) and whose run switches its controls. It holds no survey logic.
 //
 // Owns its controls, the drive catalog and the engine; the program state and the quit callback belong to
 // the caller and must outlive it. Closing it only hides it (the caller deletes it after the event loop),
@@ -73,6 +78,12 @@ public:
     [[nodiscard]] GridModel* gridModel() const noexcept { return m_grid; }
     [[nodiscard]] QLabel* labelDriveTotalSize() const noexcept { return m_labelDriveTotalSize; }
     [[nodiscard]] QLabel* labelDriveAvailableSpace() const noexcept { return m_labelDriveAvailableSpace; }
+    // The scroll area that holds the layout's canvas.
+    [[nodiscard]] QScrollArea* formScroll() const noexcept { return m_scroll; }
+    [[nodiscard]] QWidget* formCanvas() const noexcept { return m_canvas; }
+    // What the window manager's frame takes around the client area: the real frame once the window is
+    // shown in one, an allowance for a title bar before.
+    [[nodiscard]] QMargins frameAllowance() const;
 
     // 0: the exit button, which stops a run under way or else quits; 1: the check button, which surveys the
     // directory list's path. A click on button 1 during a run (the window disables it) is ignored.
@@ -82,8 +93,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void createCanvas();
     void createControls();
     void createGrid();
+    void describeControls();
+    // The window takes the layout's size, or the screen's free area where that is smaller, centred with its
+    // frame on the screen. The value labels widen to their text, pushing the unit labels (and the check box)
+    // aside; each grid column widens to its widest text, from the widths InitGrid sets.
+    void fitToScreen();
+    void fitDriveLabels();
+    void fitGridColumns();
     void setTabOrderAndFocus();
     void formLoad();
     void formUnload();
@@ -138,6 +157,8 @@ private:
     // Controls that have a pointer of their own (the path field's I-beam) and lose it while busy.
     std::vector<std::pair<QPointer<QWidget>, QCursor>> m_ownCursors;
 
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_canvas = nullptr;
     PathField* m_textPath = nullptr;
     QPushButton* m_cmdRefer = nullptr;
     DriveList* m_driveData = nullptr;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // frmMain as the survey engine's sink (the grid, the labels, the yield) and controls (inputs, exit button,
 // pointer).
 #include <QApplication>
@@ -70,9 +71,23 @@ void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column
     m_grid->setFigure(index, row, column);
 }
 
+namespace {
+
+// A figure written to a drive label: its text, its size in larger units on hover, and a name that reads it.
+void showDriveFigure(QLabel* label, const QString& text, const QString& what) {
+    label->setText(text);
+    label->setToolTip(byteUnitsToolTip(text));
+    label->setAccessibleName(text.isEmpty() ? what : what + u' ' + text + QStringLiteral(" バイト"));
+}
+
+}  // namespace
+
 void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
-    m_labelDriveTotalSize->setText(toText(survey::formatFigure(total)));
-    m_labelDriveAvailableSpace->setText(toText(survey::formatFigure(available)));
+    showDriveFigure(m_labelDriveTotalSize, toText(survey::formatFigure(total)),
+                    QStringLiteral("ドライブの合計サイズ"));
+    showDriveFigure(m_labelDriveAvailableSpace, toText(survey::formatFigure(available)),
+                    QStringLiteral("ドライブの空き容量"));
+    fitDriveLabels();
 }
 
 void frmMain::EnableControls(bool enabled) {
@@ -83,6 +98,7 @@ void frmMain::EnableControls(bool enabled) {
     if (enabled) {
         setWindowTitle(m_caption);
         m_sinceCaption.invalidate();
+        fitGridColumns();
     }
 }
 

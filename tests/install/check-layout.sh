@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a fresh prefix and checks what lands there: exactly the expected files, icons of
 # the sizes their directories claim, desktop file, metainfo and manual pages that agree on the id and the
 # version, and programs that run from the prefix.
@@ -24,8 +25,11 @@ expected=(
     bin/trelmark-report
     "share/applications/$id.desktop"
     "share/metainfo/$id.metainfo.xml"
-    share/man/man1/trelmark.1
-    share/man/man1/trelmark-report.1
+    share/man/man1/trelmark.1.gz
+    share/man/man1/trelmark-report.1.gz
+    share/doc/trelmark/copyright
+    share/doc/trelmark/changelog.gz
+    share/bash-completion/completions/trelmark-report
     "share/icons/hicolor/scalable/apps/$id.svg"
 )
 for size in "${sizes[@]}"; do
@@ -70,11 +74,11 @@ if [ -f "$metainfo" ]; then
 fi
 
 for page in trelmark trelmark-report; do
-    file="$prefix/share/man/man1/$page.1"
+    file="$prefix/share/man/man1/$page.1.gz"
     [ -f "$file" ] || continue
     # man-db passes groff's warnings on to stderr: a page that reads cleanly prints none.
     if ! text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$file" 2>"$scratch/man.err"); then
-        fail "man -l $page.1 failed"
+        fail "man -l $page.1.gz failed"
     fi
     if [ -s "$scratch/man.err" ]; then
         fail "man -l $page.1 warns: $(cat "$scratch/man.err")"
@@ -82,6 +86,17 @@ for page in trelmark trelmark-report; do
     grep -q "^NAME" <<<"$text" || fail "$page.1 has no NAME section"
     grep -q "Trelmark $version" <<<"$text" || fail "$page.1 does not show version $version"
 done
+
+doc="$prefix/share/doc/trelmark"
+if [ -f "$doc/copyright" ]; then
+    grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright" ||
+        fail "copyright is not in the machine-readable format"
+    grep -q '^License: Expat' "$doc/copyright" || fail "copyright does not give the MIT (Expat) licence"
+fi
+if [ -f "$doc/changelog.gz" ]; then
+    head=$(gzip -dc "$doc/changelog.gz" | head -n 1)
+    [ "$head" = "trelmark ($version) unstable; urgency=medium" ] || fail "the changelog starts '$head'"
+fi
 
 [ "$failures" -eq 0 ] || exit 1
 echo "install layout: ${#expected[@]} files as expected"

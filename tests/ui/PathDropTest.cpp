@@ -1,5 +1,6 @@
-// Drops onto the path field, sent as the drag-and-drop events a file manager's drop produces, and what a
-// drag out of the field offers.
+// SPDX-License-Identifier: MIT
+// Drops onto the path field, sent as the drag-and-drop events a file manager's drop produces; and that the
+// field is no drag source.
 #include <optional>
 
 #include <sys/stat.h>
@@ -108,7 +109,8 @@ private slots:
     void aVanishedEntryChangesNothing();
     void aNameThatIsNotUtf8Survives();
     void aDropIsNeverAMove();
-    void draggingTheWholeFieldOffersTheDirectory();
+    void aDropOfTheFolderTheFieldAlreadySpellsMovesTheLists();
+    void pressingOnTheSelectionAndMovingSelects();
     void aClickOnTheSelectionIsStillAClick();
 };
 
@@ -221,46 +223,48 @@ void PathDropTest::aDropIsNeverAMove() {
     QCOMPARE(d.field().text(), text(d.root + "/b"));
 }
 
-void PathDropTest::draggingTheWholeFieldOffersTheDirectory() {
+void PathDropTest::aDropOfTheFolderTheFieldAlreadySpellsMovesTheLists() {
+    Dropping d;
+    // Typed before the folder existed: the lists stayed where they were.
+    const std::string later = d.root + "/later";
+    d.field().setText(text(later));
+    QCOMPARE(d.field().text(), text(later));
+    QCOMPARE(d.form().dirData()->rawPath(), d.root + "/b");
+    QVERIFY(!d.field().namesDirectory());
+    QCOMPARE(d.field().toolTip(), ui::PathField::kNoDirectoryToolTip);
+    QVERIFY(d.field().palette().color(QPalette::Base) != d.form().palette().color(QPalette::Base));
+
+    d.tree.mkdir("later");
+    QSignalSpy changes(&d.field(), &QLineEdit::textChanged);
+    QVERIFY(drop(d.field(), *files({later})).dropped);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(d.form().dirData()->rawPath(), later);
+    QVERIFY(d.field().namesDirectory());
+    QCOMPARE(d.field().toolTip(), ui::PathField::kToolTip);
+    QCOMPARE(d.field().palette().color(QPalette::Base), d.form().palette().color(QPalette::Base));
+    QVERIFY(!d.form().flagChanging());
+}
+
+void PathDropTest::pressingOnTheSelectionAndMovingSelects() {
     Dropping d;
     ui::PathField& field = d.field();
     d.form().show();
     QVERIFY(QTest::qWaitForWindowActive(&d.form()));
-    field.setFocus();  // now, so that gaining it later does not select the whole text again
-
-    // From the middle of the selection.
-    const auto dragOut = [&field] {
-        int x = 0;
-        while (x < field.width() &&
-               field.cursorPositionAt({x, 0}) <= (field.selectionStart() + field.selectionEnd()) / 2) {
-            ++x;
-        }
-        const QPointF from(x, field.height() / 2);
-        QMouseEvent press(QEvent::MouseButtonPress, from, field.mapToGlobal(from), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&field, &press);
-        const QPointF to = from + QPointF(QApplication::startDragDistance() + 5, 0);
-        QMouseEvent move(QEvent::MouseMove, to, field.mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(&field, &move);
-        // The drag has ended (nothing takes a drop here) but is not deleted until the loop runs again.
-        const QList<QDrag*> drags = field.findChildren<QDrag*>();
-        return drags.isEmpty() ? nullptr : drags.constLast();
-    };
-
+    field.setFocus();
     field.selectAll();
-    const QDrag* whole = dragOut();
-    QVERIFY(whole != nullptr);
-    QCOMPARE(whole->mimeData()->text(), text(d.root + "/b"));
-    QCOMPARE(whole->mimeData()->urls(), QList<QUrl>{ui::fileUrl(d.root + "/b")});
-    QCOMPARE(field.text(), text(d.root + "/b"));
-
-    // Part of the path is only text.
-    field.setSelection(0, 4);
-    const QDrag* part = dragOut();
-    QVERIFY(part != nullptr && part != whole);
-    QCOMPARE(part->mimeData()->text(), text(d.root + "/b").left(4));
-    QVERIFY(!part->mimeData()->hasUrls());
+    const QPoint from(field.width() / 2, field.height() / 2);
+    QVERIFY(field.cursorPositionAt(from) > 0);
+    QTest::mousePress(&field, Qt::LeftButton, Qt::NoModifier, from);
+    const QPoint to(2, field.height() / 2);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), field.mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&field, &move);
+    QTest::mouseRelease(&field, Qt::LeftButton, Qt::NoModifier, to);
+    QVERIFY(field.findChildren<QDrag*>().isEmpty());
+    QCOMPARE(field.selectionStart(), field.cursorPositionAt(to));
+    QCOMPARE(field.selectedText(),
+             field.text().mid(field.cursorPositionAt(to),
+                              field.cursorPositionAt(from) - field.cursorPositionAt(to)));
     QCOMPARE(field.text(), text(d.root + "/b"));
 }
 

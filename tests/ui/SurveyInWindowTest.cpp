@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Surveys driven through the window's buttons: the figures that reach the grid and labels, the state of
 // the controls and the pointer while a run lasts, a stop through the exit button during a walk, and a
 // close of the window during a run.
@@ -148,9 +149,9 @@ void SurveyInWindowTest::controlsPointerAndCaptionWhileARunLasts() {
     QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
     form.controls().setBusyPointer(false);
     QCOMPARE(form.windowTitle(), form.caption());
-    QVERIFY2(std::any_of(captions.begin(), captions.end(),
-                         [](const QString& c) { return c.contains(" entries, "); }),
-             "the walk's progress never reached the caption");
+    QVERIFY2(
+        std::any_of(captions.begin(), captions.end(), [](const QString& c) { return c.contains(" 項目 "); }),
+        "the walk's progress never reached the caption");
 }
 
 void SurveyInWindowTest::initGridAfterAFortyRowSurveyLeavesTheHeaderAndOneRow() {

@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: MIT
 // The window as it opens: its controls, their places and texts, the keyboard order, the state after the
 // load handler, and the switching of the inputs around a survey.
+#include <map>
+
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,12 +14,14 @@
 
 #include "WindowFixture.h"
 #include "support/TempTree.h"
+#include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
 #include "ui/GridModel.h"
 #include "ui/PathField.h"
 #include "ui/PathResolution.h"
+#include "ui/WindowLayout.h"
 #include "ui/WindowLook.h"
 #include "ui/frmDummy.h"
 #include "util/Version.h"
@@ -41,65 +46,59 @@ private slots:
 
 namespace {
 
-QRect twips(int left, int top, int width, int height) {
-    return {left / 15, top / 15, width / 15, height / 15};
+struct Expected {
+    const char* className;
+    const char* text;
+    bool gothic;
+};
+
+// What each control of the layout table is; where it sits comes from the table itself.
+Expected expected(std::string_view name) {
+    static const std::map<std::string_view, Expected> kinds = {
+        {"driveData", {"trelmark::ui::DriveList", "", true}},
+        {"dirData", {"trelmark::ui::DirectoryList", "", true}},
+        {"fileData", {"trelmark::ui::FileList", "", true}},
+        {"cmdMain_1", {"QPushButton", "チェック", false}},
+        {"gridList", {"QTableView", "", true}},
+        {"cmdMain_0", {"QPushButton", "終了", false}},
+        {"Label1", {"QLabel", "DriveTotalSize", false}},
+        {"labelDriveTotalSize", {"QLabel", "", false}},
+        {"Label2", {"QLabel", "bytes", false}},
+        {"Label3", {"QLabel", "bytes", false}},
+        {"labelDriveAvailableSpace", {"QLabel", "", false}},
+        {"Label5", {"QLabel", "DriveAvailableSpace", false}},
+        {"TextPath", {"trelmark::ui::PathField", "/", false}},
+        {"cmdRefer", {"QPushButton", "参照...", false}},
+        {"checkFiles", {"QCheckBox", "ファイル数を数える", false}},
+    };
+    return kinds.at(name);
 }
 
 }  // namespace
 
 void frmMainLayoutTest::controlsSitWhereTheTableSays_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("className");
     QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("gothic");
-    QTest::newRow("driveData") << "driveData"
-                               << "trelmark::ui::DriveList" << twips(180, 450, 3570, 300) << "" << true;
-    QTest::newRow("dirData") << "dirData"
-                             << "trelmark::ui::DirectoryList" << twips(180, 810, 3570, 3030) << "" << true;
-    QTest::newRow("fileData") << "fileData"
-                              << "trelmark::ui::FileList" << twips(3825, 810, 2310, 2970) << "" << true;
-    QTest::newRow("cmdMain(1)") << "cmdMain_1"
-                                << "QPushButton" << twips(6660, 720, 1185, 555) << "チェック" << false;
-    QTest::newRow("gridList") << "gridList"
-                              << "QTableView" << twips(180, 4425, 7575, 3165) << "" << true;
-    QTest::newRow("cmdMain(0)") << "cmdMain_0"
-                                << "QPushButton" << twips(6660, 45, 1185, 555) << "終了" << false;
-    QTest::newRow("Label1") << "Label1"
-                            << "QLabel" << twips(225, 3930, 1590, 195) << "DriveTotalSize" << false;
-    QTest::newRow("labelDriveTotalSize") << "labelDriveTotalSize"
-                                         << "QLabel" << twips(1935, 3930, 1770, 195) << "" << false;
-    QTest::newRow("Label2") << "Label2"
-                            << "QLabel" << twips(3780, 3930, 645, 195) << "bytes" << false;
-    QTest::newRow("Label3") << "Label3"
-                            << "QLabel" << twips(3780, 4200, 645, 195) << "bytes" << false;
-    QTest::newRow("labelDriveAvailableSpace") << "labelDriveAvailableSpace"
-                                              << "QLabel" << twips(1935, 4200, 1770, 195) << "" << false;
-    QTest::newRow("Label5") << "Label5"
-                            << "QLabel" << twips(225, 4200, 1590, 195) << "DriveAvailableSpace" << false;
-    QTest::newRow("TextPath") << "TextPath"
-                              << "trelmark::ui::PathField" << twips(180, 90, 3975, 270) << "/" << false;
-    QTest::newRow("cmdRefer") << "cmdRefer"
-                              << "QPushButton" << twips(4230, 105, 855, 255) << "参照..." << false;
-    QTest::newRow("checkFiles") << "checkFiles"
-                                << "QCheckBox" << twips(4590, 4155, 1950, 180) << "ファイル数を数える"
-                                << false;
+    QCOMPARE(ui::kWindowLayout.size(), std::size_t{15});
+    for (const ui::ControlPlace& place : ui::kWindowLayout) {
+        const QString name =
+            QString::fromLatin1(place.name.data(), static_cast<qsizetype>(place.name.size()));
+        QTest::newRow(qPrintable(name)) << name << place.pixels();
+    }
 }
 
 void frmMainLayoutTest::controlsSitWhereTheTableSays() {
     QFETCH(QString, name);
-    QFETCH(QString, className);
     QFETCH(QRect, geometry);
-    QFETCH(QString, text);
-    QFETCH(bool, gothic);
+    const Expected kind = expected(name.toStdString());
     test::WindowFixture window("/");
     auto* control = window.form->findChild<QWidget*>(name);
     QVERIFY(control != nullptr);
-    QCOMPARE(QString::fromLatin1(control->metaObject()->className()), className);
+    QCOMPARE(control->parentWidget(), window.form->formCanvas());
+    QCOMPARE(control->metaObject()->className(), kind.className);
     QCOMPARE(control->geometry(), geometry);
-    QVariant shown = control->property("text");
-    QCOMPARE(shown.toString(), text);
-    if (gothic) {
+    QCOMPARE(control->property("text").toString(), QString::fromUtf8(kind.text));
+    if (kind.gothic) {
         QCOMPARE(control->font().families(), ui::gothicFont().families());
         QCOMPARE(control->font().pointSize(), 9);
     }
@@ -114,9 +113,14 @@ void frmMainLayoutTest::controlsSitWhereTheTableSays() {
 void frmMainLayoutTest::windowIsFixedAndTitled() {
     test::WindowFixture window("/");
     ui::frmMain& form = *window.form;
-    QCOMPARE(form.size(), QSize(531, 515));
+    QCOMPARE(form.size(), QSize(ui::kFormWidth / 15, ui::kFormHeight / 15));
+    QCOMPARE(form.formCanvas()->size(), form.size());
+    // Centred with its frame, which the window manager adds around it (an allowance for a title bar
+    // before the real frame is known).
+    form.show();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QVERIFY((form.geometry().center() - screen.center()).manhattanLength() <= 2);
+    QVERIFY(screen.contains(form.frameGeometry()));
+    QVERIFY((form.frameGeometry().center() - screen.center()).manhattanLength() <= 20);
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QCOMPARE(form.cmdMain(0)->cursor().shape(), Qt::ArrowCursor);
     QVERIFY(!form.windowIcon().isNull());
@@ -188,12 +192,12 @@ void frmMainLayoutTest::captionCarriesTheVersion() {
     QCOMPARE(QString::fromLatin1(util::kFileVersion), QStringLiteral("1.01.0013"));
     QCOMPARE(ui::versionCaption(2, 0, 5, {}), QStringLiteral("Trelmark Version 2.0.5 "));
     QCOMPARE(ui::progressCaption("T", {1234567, 10, 12345678901}),
-             QStringLiteral("1,234,567 entries, 12.3 GB — T"));
+             QStringLiteral("1,234,567 項目 12.3 GB — T"));
     QCOMPARE(ui::shortByteCount(999), QStringLiteral("999 B"));
     // A walk's progress leads the caption while a run lasts; the end of the run puts the caption back.
     window.form->controls().EnableControls(false);
     window.form->sink().walkProgress({5000, 40, 2500000});
-    QCOMPARE(window.form->windowTitle(), QStringLiteral("5,000 entries, 2.5 MB — ") + window.form->caption());
+    QCOMPARE(window.form->windowTitle(), QStringLiteral("5,000 項目 2.5 MB — ") + window.form->caption());
     window.form->controls().EnableControls(true);
     QCOMPARE(window.form->windowTitle(), window.form->caption());
     QCOMPARE(ui::shortByteCount(999960), QStringLiteral("1.0 MB"));
@@ -233,6 +237,18 @@ void frmMainLayoutTest::unloadStopsARunButLeavesAnIdleWindowAlone() {
 }
 
 void frmMainLayoutTest::dummyFormIsNeverShown() {
+    {
+        // The window opens and runs a survey without ever making the dummy form.
+        test::TempTree tree;
+        tree.write("sub/file", "x");
+        test::WindowFixture window(tree.path());
+        window.form->show();
+        window.form->cmdMain_Click(1);
+        for (QWidget* widget : QApplication::allWidgets()) {
+            QVERIFY2(qobject_cast<ui::frmDummy*>(widget) == nullptr, "a frmDummy exists");
+        }
+    }
+    // What it would be, were it shown.
     ui::frmDummy dummy;
     QCOMPARE(dummy.windowTitle(), QStringLiteral("Form1"));
     QCOMPARE(dummy.size(), QSize(249, 124));
