@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTableView>
 
+#include "survey/MapTree.h"
 #include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveCatalog.h"
@@ -77,6 +78,7 @@ frmMain::frmMain(survey::ProgramState& state, std::string programDirectory,
     setFont(windowFont());
     setFixedSize(7965 / 15, 7725 / 15);
     createControls();
+    createMapShortcut();
     setTabOrderAndFocus();
     formLoad();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

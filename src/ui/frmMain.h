@@ -9,8 +9,10 @@
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTime>
 #include <QWidget>
 
+#include "fs/Folder.h"
 #include "survey/ProgramState.h"
 #include "survey/SurveyView.h"
 
@@ -20,8 +22,9 @@ class QPushButton;
 class QTableView;
 
 namespace trelmark::survey {
+class MapTree;
 class SurveyEngine;
-}
+}  // namespace trelmark::survey
 
 namespace trelmark::ui {
 
@@ -30,6 +33,7 @@ class DriveCatalog;
 class DriveList;
 class FileList;
 class GridModel;
+class MapWindow;
 class PathField;
 
 // The main window: a fixed layout of the path field, the drive, directory and file lists, the check and
@@ -76,6 +80,15 @@ public:
     static constexpr const char* kGridFormat =
         "<Directory Name      |>Size(bytes)     |>Total%   |>Used%   |>Files      |>Dirs      ";
 
+    // Opens the map of the last survey in a window of its own (Ctrl+M), or says that there is none yet.
+    void openMap();
+    // The open map window, or nullptr.
+    [[nodiscard]] MapWindow* mapWindow() const noexcept;
+
+signals:
+    // A block of the map was clicked: the directory's raw path.
+    void mapDirectoryActivated(const QByteArray& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -85,6 +98,10 @@ private:
     void setTabOrderAndFocus();
     void formLoad();
     void formUnload();
+
+    void createMapShortcut();
+    // Keeps the walk of the run under way for the map, once the run has walked it.
+    void retainSurvey();
 
     void TextPath_Change();
     void dirData_Change();
@@ -127,6 +144,13 @@ private:
     QElapsedTimer m_sinceCaption;
     // Controls that have a pointer of their own (the path field's I-beam) and lose it while busy.
     std::vector<std::pair<QPointer<QWidget>, QCursor>> m_ownCursors;
+
+    // The last survey's folder, which keeps its walk, and the map's copy of it, made when first asked for.
+    // Released when the next run starts, so that "チェック" walks afresh.
+    std::unique_ptr<fs::Folder> m_lastSurvey;
+    std::shared_ptr<const survey::MapTree> m_lastMap;
+    QTime m_lastSurveyTime;
+    QPointer<MapWindow> m_map;
 
     PathField* m_textPath = nullptr;
     QPushButton* m_cmdRefer = nullptr;

@@ -73,6 +73,10 @@ void frmMain::setCell(int row, int column, const survey::Cell& cell) {
     } else {
         m_grid->setText(row - 1, column, toText(cell.text));
     }
+    // The size of "." comes after every walk a run makes, before the run lets go of its folder.
+    if (row == 2 && column == 1 && m_state.flagRunning) {
+        retainSurvey();
+    }
 }
 
 void frmMain::setDriveTotalSize(const survey::Cell& cell) {
@@ -87,6 +91,10 @@ void frmMain::EnableControls(bool enabled) {
     for (QWidget* control : std::initializer_list<QWidget*>{m_textPath, m_cmdRefer, m_driveData, m_dirData,
                                                             m_fileData, m_checkFiles, m_cmdMain[1]}) {
         control->setEnabled(enabled);
+    }
+    if (!enabled) {
+        m_lastSurvey.reset();
+        m_lastMap.reset();
     }
     if (enabled) {
         setWindowTitle(m_caption);

@@ -1,0 +1,49 @@
+// Saves a picture of the map window after a survey, for the README: trelmark-map-screenshot DIR OUT.png.
+// Run it under a real X server (script/screenshot-map uses Xvfb) to see what a user sees.
+#include <cstdio>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "fs/LinuxFileSystem.h"
+#include "ui/MapView.h"
+#include "ui/MapWindow.h"
+#include "ui/frmMain.h"
+
+int main(int argc, char* argv[]) {
+    using namespace trelmark;
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s DIR OUT.png\n", argv[0]);
+        return 2;
+    }
+    QApplication application(argc, argv);
+    survey::ProgramState state;
+    state.fsoSystem = fs::createFileSystem();
+    state.pathStart = argv[1];
+    ui::frmMain window(state, argv[1], [] { QApplication::quit(); });
+    window.show();
+    QTimer::singleShot(300, &window, [&] {
+        window.cmdMain(1)->click();
+        window.openMap();
+        ui::MapWindow* map = window.mapWindow();
+        if (map == nullptr) {
+            QApplication::exit(1);
+            return;
+        }
+        map->resize(900, 640);
+        QObject::connect(map->view(), &ui::MapView::pictureShown, map,
+                         [map, out = QString::fromLocal8Bit(argv[2])] {
+                             if (!map->view()->current()) {
+                                 return;
+                             }
+                             // Hover the middle, so the picture shows the line that describes a block.
+                             const QPoint middle = map->view()->rect().center();
+                             QTest::mouseMove(map->view(), middle);
+                             QTimer::singleShot(
+                                 200, map, [map, out] { QApplication::exit(map->grab().save(out) ? 0 : 1); });
+                         });
+    });
+    return QApplication::exec();
+}
