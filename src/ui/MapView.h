@@ -31,7 +31,9 @@ public:
     [[nodiscard]] std::uint32_t root() const noexcept { return m_root; }
     void setRoot(std::uint32_t root);
     // The picture on screen is the newest one asked for (tests wait for this).
-    [[nodiscard]] bool current() const noexcept { return m_shownGeneration == m_generation; }
+    [[nodiscard]] bool current() const noexcept {
+        return m_shownGeneration == m_generation && !m_relayout.isActive();
+    }
     [[nodiscard]] const MapPicture& picture() const noexcept { return m_picture; }
 
     QSize sizeHint() const override;
