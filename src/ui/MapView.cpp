@@ -94,9 +94,13 @@ void MapView::paintEvent(QPaintEvent* event) {
     }
     painter.drawImage(QRectF(rect()), m_picture.image);
     if (m_hovered != nullptr && m_picture.size == size()) {
-        painter.setPen(QPen(palette().highlight(), 2));
+        // A wide outline in the theme's highlight with a white core stands out on every fill.
+        const QRectF hovered = toRect(m_hovered->rect);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(toRect(m_hovered->rect).adjusted(1, 1, -1, -1));
+        painter.setPen(QPen(palette().highlight(), 3));
+        painter.drawRect(hovered.adjusted(1.5, 1.5, -1.5, -1.5));
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(hovered.adjusted(1.5, 1.5, -1.5, -1.5));
     }
 }
 

@@ -33,17 +33,29 @@ int main(int argc, char* argv[]) {
             return;
         }
         map->resize(900, 640);
-        QObject::connect(map->view(), &ui::MapView::pictureShown, map,
-                         [map, out = QString::fromLocal8Bit(argv[2])] {
-                             if (!map->view()->current()) {
-                                 return;
-                             }
-                             // Hover the middle, so the picture shows the line that describes a block.
-                             const QPoint middle = map->view()->rect().center();
-                             QTest::mouseMove(map->view(), middle);
-                             QTimer::singleShot(
-                                 200, map, [map, out] { QApplication::exit(map->grab().save(out) ? 0 : 1); });
-                         });
+        QObject::connect(
+            map->view(), &ui::MapView::pictureShown, map, [map, out = QString::fromLocal8Bit(argv[2])] {
+                if (!map->view()->current()) {
+                    return;
+                }
+                // Hover the largest block of files, so the picture shows the outline and the line describing
+                // it.
+                const survey::TreemapLayout::Tile* largest = nullptr;
+                for (const auto& tile : map->view()->picture().tiles) {
+                    if (tile.kind == survey::TreemapLayout::Kind::OwnFiles &&
+                        (largest == nullptr ||
+                         tile.rect.width * tile.rect.height > largest->rect.width * largest->rect.height)) {
+                        largest = &tile;
+                    }
+                }
+                if (largest != nullptr) {
+                    QTest::mouseMove(map->view(), QPointF(largest->rect.x + largest->rect.width / 2,
+                                                          largest->rect.y + largest->rect.height / 2)
+                                                      .toPoint());
+                }
+                QTimer::singleShot(200, map,
+                                   [map, out] { QApplication::exit(map->grab().save(out) ? 0 : 1); });
+            });
     });
     return QApplication::exec();
 }
