@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +27,9 @@ int main(int argc, char* argv[]) {
     window.show();
     QTimer::singleShot(300, &window, [&] {
         window.cmdMain(1)->click();
+        // How long the map takes to open, from the key to the first finished picture, on stderr.
+        QElapsedTimer opening;
+        opening.start();
         window.openMap();
         ui::MapWindow* map = window.mapWindow();
         if (map == nullptr) {
@@ -34,10 +38,12 @@ int main(int argc, char* argv[]) {
         }
         map->resize(900, 640);
         QObject::connect(
-            map->view(), &ui::MapView::pictureShown, map, [map, out = QString::fromLocal8Bit(argv[2])] {
+            map->view(), &ui::MapView::pictureShown, map,
+            [map, opening, out = QString::fromLocal8Bit(argv[2])] {
                 if (!map->view()->current()) {
                     return;
                 }
+                std::fprintf(stderr, "map shown after %lld ms\n", static_cast<long long>(opening.elapsed()));
                 // Hover the largest block of files, so the picture shows the outline and the line describing
                 // it.
                 const survey::TreemapLayout::Tile* largest = nullptr;
