@@ -60,6 +60,9 @@ MapPicture MapPicture::make(const survey::MapTree& tree, std::uint32_t root, QSi
     picture.tiles = layout.layout(
         tree, root, {0, 0, static_cast<double>(size.width()), static_cast<double>(size.height())}, stop);
 
+    if (size.isEmpty()) {
+        return picture;
+    }
     picture.image = QImage(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
     picture.image.setDevicePixelRatio(pixelRatio);
     picture.image.fill(Qt::transparent);

@@ -55,6 +55,16 @@ MapWindow::MapWindow(std::shared_ptr<const survey::MapTree> tree, QTime surveyed
         m_hover->setText(node == survey::MapTree::kNone ? QString() : describe(*m_tree, node, kind));
     });
     showRoot();
+    if (parent != nullptr) {
+        parent->installEventFilter(this);
+    }
+}
+
+bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Close) {
+        close();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString MapWindow::describe(const survey::MapTree& tree, std::uint32_t node,

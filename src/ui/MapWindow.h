@@ -51,6 +51,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Closes along with the window that opened it, which would otherwise stay running for this one.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showRoot();

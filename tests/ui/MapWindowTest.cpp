@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -169,6 +170,12 @@ void MapWindowTest::ctrlMOpensTheLastSurveyAndSaysWhenThereIsNone() {
     QVERIFY(form.mapWindow() != nullptr);
     QVERIFY(form.mapWindow() != map);
     QCOMPARE(form.mapWindow()->view()->tree().node(0).totalBytes, 1'008'700U);
+
+    // Closing the main window closes the map too, or the program would go on running for it.
+    QPointer<ui::MapWindow> last = form.mapWindow();
+    QVERIFY(last->isVisible());
+    form.close();
+    QVERIFY(last.isNull() || !last->isVisible());
 }
 
 QTEST_MAIN(MapWindowTest)
