@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTableView>
 
+#include "survey/MapTree.h"
 #include "survey/SurveyColumns.h"
 #include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
@@ -78,6 +79,7 @@ frmMain::frmMain(survey::ProgramState& state, std::string programDirectory,
     createCanvas();
     createControls();
     describeControls();
+    createMapShortcut();
     setTabOrderAndFocus();
     formLoad();
     fitToScreen();

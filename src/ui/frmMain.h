@@ -11,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QMargins>
 #include <QPointer>
+#include <QTime>
 #include <QWidget>
 
+#include "fs/Folder.h"
 #include "survey/ProgramState.h"
 #include "survey/SurveyControls.h"
 #include "survey/SurveySink.h"
@@ -24,8 +26,9 @@ class QScrollArea;
 class QTableView;
 
 namespace trelmark::survey {
+class MapTree;
 class SurveyEngine;
-}
+}  // namespace trelmark::survey
 
 namespace trelmark::ui {
 
@@ -34,6 +37,7 @@ class DriveCatalog;
 class DriveList;
 class FileList;
 class GridModel;
+class MapWindow;
 class PathField;
 
 // The main window: a fixed layout of the path field, the drive, directory and file lists, the check and
@@ -89,6 +93,15 @@ public:
     // directory list's path. A click on button 1 during a run (the window disables it) is ignored.
     void cmdMain_Click(int index);
 
+    // Opens the map of the last survey in a window of its own (Ctrl+M), or says that there is none yet.
+    void openMap();
+    // The open map window, or nullptr.
+    [[nodiscard]] MapWindow* mapWindow() const noexcept;
+
+signals:
+    // A block of the map was clicked: the directory's raw path.
+    void mapDirectoryActivated(const QByteArray& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -106,6 +119,10 @@ private:
     void setTabOrderAndFocus();
     void formLoad();
     void formUnload();
+
+    void createMapShortcut();
+    // Keeps the walk of the run under way for the map, once the run has walked it.
+    void retainSurvey();
 
     void TextPath_Change();
     void dirData_Change();
@@ -159,6 +176,13 @@ private:
 
     QScrollArea* m_scroll = nullptr;
     QWidget* m_canvas = nullptr;
+    // The last survey's folder, which keeps its walk, and the map's copy of it, made when first asked for.
+    // Released when the next run starts, so that "チェック" walks afresh.
+    std::unique_ptr<fs::Folder> m_lastSurvey;
+    std::shared_ptr<const survey::MapTree> m_lastMap;
+    QTime m_lastSurveyTime;
+    QPointer<MapWindow> m_map;
+
     PathField* m_textPath = nullptr;
     QPushButton* m_cmdRefer = nullptr;
     DriveList* m_driveData = nullptr;

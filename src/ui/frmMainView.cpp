@@ -69,6 +69,10 @@ void frmMain::setRowCount(int rows) {
 
 void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
     m_grid->setFigure(index, row, column);
+    // The size of "." comes after every walk a run makes, before the run lets go of its folder.
+    if (row.kind == survey::RowKind::OwnFiles && column == survey::Column::Size && m_state.flagRunning) {
+        retainSurvey();
+    }
 }
 
 namespace {
@@ -94,6 +98,10 @@ void frmMain::EnableControls(bool enabled) {
     for (QWidget* control : std::initializer_list<QWidget*>{m_textPath, m_cmdRefer, m_driveData, m_dirData,
                                                             m_fileData, m_checkFiles, m_cmdMain[1]}) {
         control->setEnabled(enabled);
+    }
+    if (!enabled) {
+        m_lastSurvey.reset();
+        m_lastMap.reset();
     }
     if (enabled) {
         setWindowTitle(m_caption);
