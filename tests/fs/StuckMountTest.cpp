@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "fs/MountedDrives.h"
 #include "fs/Scanner.h"
 #include "support/SlowMount.h"
 #include "support/TempTree.h"
@@ -73,6 +74,20 @@ TEST_F(StuckMount, AStopReturnsWhileAWorkerSitsInACallThatNeverReturns) {
     // The worker left behind gets its answer (an error) when the server goes, and must clean up quietly.
     mount.killServer();
     std::this_thread::sleep_for(50ms);
+}
+
+// Regression: the drive list asked every mount for its size on the window's thread, and a dead server held
+// the window before it opened.
+TEST_F(StuckMount, TheDriveListNamesADeadMountWithoutWaitingForIt) {
+    tree.mkdir("dead");
+    const SlowMount dead(source.path(), tree / "dead", {"--dead"});
+    ASSERT_TRUE(dead.mounted());
+    const auto drives = fs::MountedDrives::read(100ms);
+    ASSERT_TRUE(drives.ok());
+    const fs::MountedDrive* listed = drives->containing(tree / "dead");
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(listed->mountPoint, tree / "dead");
+    EXPECT_FALSE(listed->answered);
 }
 
 }  // namespace
