@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -83,6 +84,44 @@ std::string real(const char* path) {
     return g_settings.source + path;
 }
 
+// A FUSE path as a directory descriptor and a name in it, for the *at() calls: the generated trees hold
+// paths longer than PATH_MAX, which are walked component by component. Owns the descriptor.
+class At {
+public:
+    explicit At(const char* path) {
+        const std::string full = real(path);
+        if (full.size() < PATH_MAX) {
+            m_name = full.empty() ? "/" : full;
+            return;
+        }
+        std::string_view rest(path + 1);
+        m_fd = ::open(g_settings.source.empty() ? "/" : g_settings.source.c_str(),
+                      O_PATH | O_DIRECTORY | O_CLOEXEC);
+        for (auto slash = rest.find('/'); m_fd >= 0 && slash != std::string_view::npos;
+             slash = rest.find('/')) {
+            const int next = ::openat(m_fd, std::string(rest.substr(0, slash)).c_str(),
+                                      O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            ::close(m_fd);
+            m_fd = next;
+            rest.remove_prefix(slash + 1);
+        }
+        m_name = rest;
+    }
+    At(const At&) = delete;
+    At& operator=(const At&) = delete;
+    ~At() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    [[nodiscard]] int directory() const noexcept { return m_fd >= 0 ? m_fd : AT_FDCWD; }
+    [[nodiscard]] const char* name() const noexcept { return m_name.c_str(); }
+
+private:
+    int m_fd = -1;
+    std::string m_name;
+};
+
 void* init(fuse_conn_info* connection, fuse_config* config) {
     const double timeout = g_settings.plus ? 1.0 : 0.0;
     config->entry_timeout = timeout;
@@ -99,14 +138,16 @@ int getattr(const char* path, struct stat* status, fuse_file_info*) {
     if (!answer(path)) {
         return -EIO;
     }
-    return ::lstat(real(path).c_str(), status) == 0 ? 0 : -errno;
+    const At at(path);
+    return ::fstatat(at.directory(), at.name(), status, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : -errno;
 }
 
 int readlink(const char* path, char* buffer, std::size_t size) {
     if (!answer(path)) {
         return -EIO;
     }
-    const ssize_t length = ::readlink(real(path).c_str(), buffer, size - 1);
+    const At at(path);
+    const ssize_t length = ::readlinkat(at.directory(), at.name(), buffer, size - 1);
     if (length < 0) {
         return -errno;
     }
@@ -118,9 +159,15 @@ int opendir(const char* path, fuse_file_info* info) {
     if (!answer(path)) {
         return -EIO;
     }
-    DIR* const directory = ::opendir(real(path).c_str());
+    const At at(path);
+    const int fd = ::openat(at.directory(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* const directory = fd >= 0 ? ::fdopendir(fd) : nullptr;
     if (directory == nullptr) {
-        return -errno;
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return -error;
     }
     info->fh = reinterpret_cast<std::uintptr_t>(directory);
     return 0;
@@ -157,7 +204,8 @@ int open(const char* path, fuse_file_info* info) {
     if (!answer(path)) {
         return -EIO;
     }
-    const int fd = ::open(real(path).c_str(), O_RDONLY | O_CLOEXEC);
+    const At at(path);
+    const int fd = ::openat(at.directory(), at.name(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return -errno;
     }

@@ -89,6 +89,7 @@ bool ScanWalk::startWorker() {
 
 void ScanWalk::wait(const ProgressHandler& handler, std::chrono::milliseconds interval) {
     PoolGauge gauge;
+    std::vector<pid_t> tids;
     while (!m_queue.waitDone(interval)) {
         if (handler && handler(progress()) == WalkAction::Stop) {
             m_stop.store(true, std::memory_order_relaxed);
@@ -97,7 +98,11 @@ void ScanWalk::wait(const ProgressHandler& handler, std::chrono::milliseconds in
         }
         // One worker per processor is best while the processors bind the walk; while the workers wait in
         // calls, more requests in flight keep the file system busy. The pool doubles then, up to its limit.
-        if (gauge.waiting(m_threads) && m_queue.backlog() > 0) {
+        tids.resize(m_threads.size());
+        for (std::size_t index = 0; index < tids.size(); ++index) {
+            tids[index] = m_counters[index].tid.load(std::memory_order_relaxed);
+        }
+        if (gauge.waiting(m_threads, tids) && m_queue.backlog() > 0) {
             for (std::size_t count = m_threads.size(); count > 0 && startWorker(); --count) {
             }
         }
@@ -156,6 +161,7 @@ void ScanWalk::releaseUntaken(std::uint32_t node) noexcept {
 
 void ScanWalk::work(unsigned index) noexcept {
     try {
+        m_counters[index].tid.store(::gettid(), std::memory_order_relaxed);
         Worker worker{m_counters[index], nullptr, DirectoryReader{}, {}, {}, {}, {}};
         {
             const std::shared_lock lock(m_commit);

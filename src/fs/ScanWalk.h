@@ -29,6 +29,7 @@ struct alignas(64) WorkerCounters {
     std::atomic<std::uint64_t> entries{0};
     std::atomic<std::uint64_t> directories{0};
     std::atomic<std::uint64_t> bytes{0};
+    std::atomic<pid_t> tid{0};  // for the pool's gauge
 };
 
 // One walk of the Scanner: its workers, their queue, the descriptors they share, and the snapshot they
