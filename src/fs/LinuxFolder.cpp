@@ -102,8 +102,7 @@ util::Result<std::unique_ptr<FileCollection>> LinuxFolder::Files() {
     // A file that was listed but could not be measured is counted, and its size is missing from the sum.
     const bool complete = (directory.flags & (kStoppedInside | kSaturated | kEntriesUnmeasured)) == 0;
     return std::unique_ptr<FileCollection>(
-        std::make_unique<SnapshotFiles>(directory.ownFiles, Figure{directory.ownBytes, complete},
-                                        directory.state == NodeState::Read ? m_snapshot : nullptr, m_node));
+        std::make_unique<SnapshotFiles>(directory.ownFiles, Figure{directory.ownBytes, complete}));
 }
 
 std::vector<Problem> LinuxFolder::problems(std::size_t limit) const {

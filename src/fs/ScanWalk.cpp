@@ -5,6 +5,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include "fs/OpenPath.h"
@@ -13,6 +14,28 @@
 namespace trelmark::fs::detail {
 
 namespace {
+
+// Requests a walk keeps in flight from the start on a file system that answers over a network (or a FUSE
+// server): every call there is a round trip, so the pool need not wait for the gauge to find that out.
+constexpr unsigned kRemoteWorkers = 16;
+
+bool answersOverANetwork(int directory) noexcept {
+    struct statfs status {};
+    if (::fstatfs(directory, &status) != 0) {
+        return false;
+    }
+    switch (static_cast<std::uint32_t>(status.f_type)) {
+        case 0x65735546U:  // FUSE
+        case 0x6969U:      // NFS
+        case 0xfe534d42U:  // SMB2
+        case 0xff534d42U:  // CIFS
+        case 0x01021997U:  // 9P
+        case 0x00c36400U:  // Ceph
+            return true;
+        default:
+            return false;
+    }
+}
 
 // How long a stopped walk waits for its workers before it leaves those still in a call behind.
 constexpr std::chrono::milliseconds kStopGrace{40};
@@ -40,6 +63,9 @@ std::shared_ptr<Snapshot> ScanWalk::run(const ProgressHandler& handler, std::chr
         return m_snapshot;
     }
     m_threads.reserve(m_maxWorkers);
+    if (m_maxWorkers > m_workers && answersOverANetwork(m_root.get())) {
+        m_workers = std::min(m_maxWorkers, std::max(m_workers, kRemoteWorkers));
+    }
     while (m_threads.size() < m_workers && startWorker()) {
     }
     if (m_threads.empty()) {
