@@ -74,7 +74,7 @@ private:
     [[nodiscard]] std::optional<std::uint32_t> read(Worker& worker, std::uint32_t index);
     [[nodiscard]] util::Result<util::UniqueFd> open(std::uint32_t index);
     [[nodiscard]] util::Result<util::UniqueFd> reopen(std::uint32_t index);
-    [[nodiscard]] EntryMeasure measureFor(std::uint32_t index, int directory) const;
+    [[nodiscard]] EntryMeasure measureFor(std::uint32_t index, int directory);
     [[nodiscard]] Listing list(Worker& worker, const EntryMeasure& measure);
     [[nodiscard]] bool measureListed(Worker& worker, const EntryMeasure& measure);
     void markUnread(std::uint32_t index, int error);

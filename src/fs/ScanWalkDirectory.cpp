@@ -77,10 +77,16 @@ util::Result<util::UniqueFd> ScanWalk::reopen(std::uint32_t index) {
     return current ? util::Result<util::UniqueFd>(std::move(current)) : util::lastSystemError();
 }
 
-EntryMeasure ScanWalk::measureFor(std::uint32_t index, int directory) const {
+EntryMeasure ScanWalk::measureFor(std::uint32_t index, int directory) {
     EntryMeasure measure{directory, m_mount, nullptr, {}};
     const NodeStore& nodes = m_snapshot->nodes();
-    if ((nodes[index].flags & kMountsBelow) == 0) {
+    bool mountsBelow = false;
+    {
+        // The flags are summed up once the walk returns: read before any abandoning, or not at all.
+        const std::shared_lock lock(m_commit);
+        mountsBelow = !m_abandoned && (nodes[index].flags & kMountsBelow) != 0;
+    }
+    if (!mountsBelow) {
         return measure;
     }
     measure.mounts = &m_mounts;
