@@ -49,6 +49,15 @@ void EntryTally::merge(const EntryTally& other) {
     foundNames += other.foundNames;
 }
 
+void EntryTally::clear() noexcept {
+    files = bytes = 0;
+    saturated = false;
+    unmeasured = 0;
+    unmeasuredName.clear();
+    foundNames.clear();
+    found.clear();
+}
+
 void ListedEntries::add(const char* name, std::size_t length, unsigned char type) {
     entries.push_back({static_cast<std::uint32_t>(names.size()), static_cast<std::uint16_t>(length), type});
     names.append(name, length + 1);

@@ -56,6 +56,8 @@ struct EntryTally {
     void addDirectory(std::string_view name, NodeState state, std::uint8_t flags, int error);
     void addUnmeasured(std::string_view name, int error);
     void merge(const EntryTally& other);
+    // Empties it for the next directory, keeping the memory.
+    void clear() noexcept;
 };
 
 // Entries as one getdents64() batch listed them, waiting to be measured.

@@ -104,7 +104,7 @@ EntryMeasure ScanWalk::measureFor(std::uint32_t index, int directory) {
 }
 
 ScanWalk::Listing ScanWalk::list(Worker& worker, const EntryMeasure& measure) {
-    worker.tally = EntryTally{};
+    worker.tally.clear();
     Listing listing;
     for (bool listedAny = false;; listedAny = true) {
         if (m_stop.load(std::memory_order_relaxed)) {
