@@ -1,10 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "fs/Figure.h"
-#include "fs/File.h"
 #include "util/Result.h"
 
 namespace trelmark::fs {
@@ -17,8 +15,6 @@ public:
     [[nodiscard]] virtual util::Result<std::uint64_t> Count() const = 0;
     // The members' sizes summed, from the same walk as Count: asking costs no I/O.
     [[nodiscard]] virtual util::Result<Figure> totalSize() const = 0;
-    // The next member, or nullopt at the end. Enumerating reads the directory anew.
-    [[nodiscard]] virtual util::Result<std::optional<File>> next() = 0;
 };
 
 }  // namespace trelmark::fs

@@ -62,21 +62,11 @@ public:
         }
         return total;
     }
-    util::Result<std::optional<fs::File>> next() override {
-        if (const auto error = m_system.ask(FakeOp::NextFile, m_node)) {
-            return error;
-        }
-        if (m_next >= m_node->files.size()) {
-            return std::optional<fs::File>();
-        }
-        return std::optional<fs::File>(m_node->files[m_next++]);
-    }
 
 private:
     FakeFileSystem& m_system;
     Node* m_node;
     std::shared_ptr<Walk> m_walk;
-    std::size_t m_next = 0;
 };
 
 class FakeDrive : public fs::Drive {
