@@ -41,15 +41,14 @@ def walk(node, depth=0):
             yield from walk(child, depth + 1)
 
 
-def main():
-    pid, directory = int(sys.argv[1]), sys.argv[2]
-    app = find_application(pid)
-    failures = []
+def read_tree(app):
+    """One pass over the control tree: what it found, the grid and the check button, and what is missing."""
+    failures, lines = [], []
     found = {role: set() for role in EXPECTED}
     table = check = None
     for node, depth in walk(app):
         role, name = node.getRole(), node.name
-        print(f"{'  ' * depth}{node.getRoleName()}: {name!r} — {node.description!r}")
+        lines.append(f"{'  ' * depth}{node.getRoleName()}: {name!r} — {node.description!r}")
         if role in found:
             found[role].add(name.split(" ")[0] if role == pyatspi.ROLE_LABEL else name)
             if not name:
@@ -64,6 +63,20 @@ def main():
         missing = names - found[role]
         if missing:
             failures.append(f"no {role} named {sorted(missing)}")
+    return found, table, check, failures, lines
+
+
+def main():
+    pid, directory = int(sys.argv[1]), sys.argv[2]
+    app = find_application(pid)
+    # The application joins the bus before its window has built every accessible object; on a loaded
+    # machine that takes a while, so read the tree again until it is whole or the time is up.
+    for _ in range(120):
+        found, table, check, failures, lines = read_tree(app)
+        if not failures:
+            break
+        time.sleep(0.5)
+    print("\n".join(lines))
     if check is None or table is None:
         sys.exit("FAIL: " + "; ".join(failures + ["no check button or no grid"]))
 
