@@ -1,6 +1,7 @@
 #include "fs/ComponentState.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include <fcntl.h>
@@ -76,8 +77,13 @@ util::Result<std::unique_ptr<Drive>> ComponentState::getDrive(std::string_view s
     // process can see, is "/".
     MountEntry outsideView;
     outsideView.mountPoint = "/";
-    return std::unique_ptr<Drive>(std::make_unique<LinuxDrive>(
-        shared_from_this(), mount != nullptr ? *mount : outsideView, std::move(handle)));
+    const MountEntry& found = mount != nullptr ? *mount : outsideView;
+    // The root rule compares paths: the drive's root takes the caller's spelling when that is the same
+    // directory, found by the canonical paths and not by opening the root.
+    const std::string canonical = canonicalPath(handle.get());
+    std::string rootPath = canonical == found.mountPoint ? *where : found.mountPoint;
+    return std::unique_ptr<Drive>(
+        std::make_unique<LinuxDrive>(shared_from_this(), found, std::move(rootPath), std::move(handle)));
 }
 
 void ComponentState::setProgressHandler(ProgressHandler handler) {

@@ -18,6 +18,7 @@ enum NodeFlag : std::uint8_t {
     kStoppedInside = 1U << 1,      // the walk was stopped while this directory was being listed
     kSaturated = 1U << 2,          // a sum reached 2^64 - 1
     kSubtreeIncomplete = 1U << 3,  // this or a directory below is not measured completely
+    kMountsBelow = 1U << 4,        // walk-time: the mount table shows mounts below this directory
 };
 
 // What the walk keeps of one directory: aggregates only, never a record per file. 72 bytes plus the name.
@@ -33,7 +34,8 @@ struct DirNode {
     std::uint32_t parent;
     std::uint32_t firstChild;
     std::uint32_t childCount;  // vanished children included; they are skipped when asked
-    // Walk-time only: the descriptor children are opened against, and how many of them still have to.
+    // Walk-time only: the descriptor children are opened against, and how many of them still have to
+    // (detail::ParentDescriptors keeps the rules).
     std::int32_t fd;
     std::uint32_t pendingOpens;
     std::uint16_t nameLength;

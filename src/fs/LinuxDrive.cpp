@@ -3,6 +3,7 @@
 #include <sys/statvfs.h>
 
 #include "fs/ComponentState.h"
+#include "fs/LinuxFolder.h"
 
 namespace trelmark::fs {
 
@@ -40,7 +41,8 @@ util::Result<std::uint64_t> LinuxDrive::AvailableSpace() const {
 }
 
 util::Result<std::unique_ptr<Folder>> LinuxDrive::RootFolder() const {
-    return m_component->getFolder(m_mount.mountPoint);
+    // Named, not opened: a root the user may not list (mode 0711) is still the drive's root.
+    return std::unique_ptr<Folder>(std::make_unique<LinuxFolder>(m_component, m_rootPath, util::UniqueFd{}));
 }
 
 }  // namespace trelmark::fs

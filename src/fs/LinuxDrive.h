@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "fs/Drive.h"
 #include "fs/MountTable.h"
@@ -15,8 +16,14 @@ class ComponentState;
 // Thread: the component's owner thread. Errors: as values.
 class LinuxDrive final : public Drive {
 public:
-    LinuxDrive(std::shared_ptr<ComponentState> component, MountEntry mount, util::UniqueFd handle)
-        : m_component(std::move(component)), m_mount(std::move(mount)), m_handle(std::move(handle)) {}
+    // `rootPath`: the mount point, or the path the drive was looked up by when that path leads to the mount's
+    // root by another spelling (through "..", or a symbolic link), so the caller recognises its root.
+    LinuxDrive(std::shared_ptr<ComponentState> component, MountEntry mount, std::string rootPath,
+               util::UniqueFd handle)
+        : m_component(std::move(component)),
+          m_mount(std::move(mount)),
+          m_rootPath(std::move(rootPath)),
+          m_handle(std::move(handle)) {}
 
     [[nodiscard]] util::Result<std::uint64_t> TotalSize() const override;
     [[nodiscard]] util::Result<std::uint64_t> AvailableSpace() const override;
@@ -27,6 +34,7 @@ public:
 private:
     std::shared_ptr<ComponentState> m_component;
     MountEntry m_mount;
+    std::string m_rootPath;
     util::UniqueFd m_handle;
 };
 

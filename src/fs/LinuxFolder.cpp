@@ -1,6 +1,9 @@
 #include "fs/LinuxFolder.h"
 
+#include <fcntl.h>
+
 #include "fs/ComponentState.h"
+#include "fs/OpenPath.h"
 #include "fs/SnapshotFiles.h"
 #include "fs/SnapshotFolders.h"
 
@@ -47,6 +50,14 @@ util::Result<std::unique_ptr<fs::Drive>> LinuxFolder::Drive() const {
 
 util::Result<const DirNode*> LinuxFolder::walked() {
     if (!m_snapshot) {
+        if (!m_directory) {
+            // A drive's root folder is named without being opened: a root the user may pass through but
+            // not list (mode 0711) still names its drive.
+            m_directory = openPath(Path(), O_RDONLY | O_DIRECTORY);
+            if (!m_directory) {
+                return util::lastSystemError();
+            }
+        }
         auto snapshot = m_component->walk(m_directory.get(), Path());
         if (!snapshot) {
             return snapshot.error();
@@ -85,12 +96,11 @@ util::Result<std::unique_ptr<FileCollection>> LinuxFolder::Files() {
         return node.error();
     }
     const DirNode& directory = **node;
-    // Files that were listed but could not be measured make the folder unreadable for anyone who counts.
-    if (directory.state == NodeState::Pending || directory.state == NodeState::Unreadable ||
-        (directory.flags & kEntriesUnmeasured) != 0) {
+    if (directory.state == NodeState::Pending || directory.state == NodeState::Unreadable) {
         return errorOf(directory);
     }
-    const bool complete = (directory.flags & (kStoppedInside | kSaturated)) == 0;
+    // A file that was listed but could not be measured is counted, and its size is missing from the sum.
+    const bool complete = (directory.flags & (kStoppedInside | kSaturated | kEntriesUnmeasured)) == 0;
     return std::unique_ptr<FileCollection>(
         std::make_unique<SnapshotFiles>(directory.ownFiles, Figure{directory.ownBytes, complete},
                                         directory.state == NodeState::Read ? m_snapshot : nullptr, m_node));

@@ -18,6 +18,7 @@ class ComponentState;
 // Thread: the component's owner thread; the walk's progress handler runs on it while the walk lasts.
 class LinuxFolder final : public Folder {
 public:
+    // Without a descriptor, the folder opens its path when its tree is first needed.
     LinuxFolder(std::shared_ptr<ComponentState> component, std::string path, util::UniqueFd directory);
     LinuxFolder(std::shared_ptr<ComponentState> component, std::shared_ptr<const Snapshot> snapshot,
                 std::uint32_t node);
@@ -36,7 +37,7 @@ private:
 
     std::shared_ptr<ComponentState> m_component;
     mutable std::string m_path;  // for snapshot nodes: made when first asked
-    util::UniqueFd m_directory;  // until the walk
+    util::UniqueFd m_directory;  // until the walk; opened then when the folder was made without it
     std::shared_ptr<const Snapshot> m_snapshot;
     std::uint32_t m_node = Snapshot::kRoot;
 };

@@ -1,8 +1,12 @@
 #include "fs/MountedDrives.h"
 
+#include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include <sys/statvfs.h>
 
@@ -13,9 +17,45 @@ namespace trelmark::fs {
 
 namespace {
 
-bool hasBlocks(const std::string& mountPoint) noexcept {
-    struct statvfs info {};
-    return ::statvfs(mountPoint.c_str(), &info) == 0 && info.f_blocks > 0;
+using Blocks = MountedDrives::Blocks;
+
+// What the mounts said of their size, asked all at once, each on a thread of its own: a dead server's mount
+// holds only its own thread, which is left behind at the deadline and owns what it writes to.
+struct Answers {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::map<std::string, Blocks> blocks;
+    std::size_t pending = 0;
+};
+
+std::map<std::string, Blocks> askSizes(const MountTable& table, std::chrono::milliseconds deadline) {
+    const auto answers = std::make_shared<Answers>();
+    std::vector<std::string> points;
+    for (const MountEntry& entry : table.entries()) {
+        if (!MountTable::isPseudoFileSystem(entry.fsType)) {
+            points.push_back(entry.mountPoint);
+        }
+    }
+    answers->pending = points.size();
+    for (const std::string& point : points) {
+        const auto answer = [answers, point] {
+            struct statvfs info {};
+            const bool some = ::statvfs(point.c_str(), &info) == 0 && info.f_blocks > 0;
+            const std::lock_guard lock(answers->mutex);
+            answers->blocks[point] = some ? Blocks::Some : Blocks::None;
+            if (--answers->pending == 0) {
+                answers->done.notify_all();
+            }
+        };
+        try {
+            std::thread(answer).detach();
+        } catch (const std::system_error&) {
+            answer();  // no thread to spare: ask here
+        }
+    }
+    std::unique_lock lock(answers->mutex);
+    answers->done.wait_for(lock, deadline, [&answers] { return answers->pending == 0; });
+    return answers->blocks;
 }
 
 std::string resolved(const std::string& path) {
@@ -25,12 +65,28 @@ std::string resolved(const std::string& path) {
 
 }  // namespace
 
-util::Result<MountedDrives> MountedDrives::read() {
+util::Result<MountedDrives> MountedDrives::read(std::chrono::milliseconds deadline) {
     auto table = MountTable::read();
     if (!table) {
         return table.error();
     }
-    return select(*table, hasBlocks, readLabels("/dev/disk/by-label"));
+    const std::map<std::string, Blocks> sizes = askSizes(*table, deadline);
+    const auto blocks = [&sizes](const std::string& point) {
+        const auto found = sizes.find(point);
+        return found == sizes.end() ? Blocks::Unknown : found->second;
+    };
+    return select(*table, blocks, readLabels("/dev/disk/by-label"));
+}
+
+MountedDrives MountedDrives::withRoot(std::vector<MountedDrive> drives) {
+    const bool hasRoot = std::any_of(drives.begin(), drives.end(),
+                                     [](const MountedDrive& drive) { return drive.mountPoint == "/"; });
+    if (!hasRoot) {
+        // In a chroot whose root is no mount point the file system of "/" is mounted outside this view;
+        // its figures still come from the path itself.
+        drives.insert(drives.begin(), MountedDrive{"/", "/", "", "", true});
+    }
+    return MountedDrives(std::move(drives));
 }
 
 const MountedDrive* MountedDrives::containing(std::string_view absolutePath) const noexcept {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,20 +17,28 @@ struct MountedDrive {
     std::string source;      // the device, or what the file system calls its source (tmpfs, server:/export)
     std::string label;       // the file-system label when udev knows one, else empty
     std::string fsType;
+    // False when the file system did not tell its size in time (a dead network server): listed without
+    // figures.
+    bool answered = true;
 
     friend bool operator==(const MountedDrive&, const MountedDrive&) = default;
 };
 
 // The drives of the drive list: the mounted file systems df lists (no pseudo file systems, each device once,
-// none without blocks), in mount order, so "/" comes first. A value, read once.
-// Thread: any. Errors: read() fails only when the mount table cannot be read.
+// none without blocks), in mount order, so "/" comes first; "/" is there even where the mount table does
+// not show it (a chroot whose root is no mount point). A value, read once.
+// Thread: any. Errors: read() fails only when the mount table cannot be read; a mount that does not tell
+// its size within the deadline is listed as not answering, and the call that asked is left behind.
 class MountedDrives {
 public:
     // Device path (resolved, e.g. /dev/sda1) -> label.
     using Labels = std::map<std::string, std::string>;
+    enum class Blocks { None, Some, Unknown };
 
-    [[nodiscard]] static util::Result<MountedDrives> read();
-    // `hasBlocks` tells whether a mount point reports a non-zero size.
+    [[nodiscard]] static util::Result<MountedDrives> read(
+        std::chrono::milliseconds deadline = std::chrono::milliseconds(500));
+    // `hasBlocks` tells whether a mount point reports a non-zero size: Blocks::Unknown when it did not
+    // answer.
     template <class HasBlocks>
     [[nodiscard]] static MountedDrives select(const MountTable& table, HasBlocks&& hasBlocks,
                                               const Labels& labels);
@@ -47,6 +56,7 @@ public:
 
 private:
     static MountedDrive fromEntry(const MountEntry& entry, const Labels& labels);
+    static MountedDrives withRoot(std::vector<MountedDrive> drives);
 
     std::vector<MountedDrive> m_drives;
 };
@@ -54,10 +64,12 @@ private:
 template <class HasBlocks>
 MountedDrives MountedDrives::select(const MountTable& table, HasBlocks&& hasBlocks, const Labels& labels) {
     std::vector<MountedDrive> drives;
-    for (const MountEntry& entry : table.userVisible(std::forward<HasBlocks>(hasBlocks))) {
+    const auto listed = [&hasBlocks](const std::string& point) { return hasBlocks(point) != Blocks::None; };
+    for (const MountEntry& entry : table.userVisible(listed)) {
         drives.push_back(fromEntry(entry, labels));
+        drives.back().answered = hasBlocks(entry.mountPoint) != Blocks::Unknown;
     }
-    return MountedDrives(std::move(drives));
+    return withRoot(std::move(drives));
 }
 
 }  // namespace trelmark::fs

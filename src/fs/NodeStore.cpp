@@ -62,8 +62,4 @@ std::optional<std::uint32_t> NodeStore::allocate(std::uint32_t count) noexcept {
     }
 }
 
-std::uint64_t NodeStore::reservedBytes() const noexcept {
-    return size() * sizeof(DirNode);
-}
-
 }  // namespace trelmark::fs

@@ -36,9 +36,6 @@ public:
         return m_segments[segment].load(std::memory_order_acquire)[offset];
     }
 
-    // Bytes of node memory actually reserved (for the memory figures of the benchmark).
-    [[nodiscard]] std::uint64_t reservedBytes() const noexcept;
-
 private:
     static constexpr unsigned kFirstBits = 10;
     static constexpr unsigned kSegments = 23;

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <unistd.h>
 
 namespace trelmark::fs {
 
@@ -31,6 +32,17 @@ util::UniqueFd openPath(std::string_view absolutePath, int flags) noexcept {
         errno = ENOMEM;
         return {};
     }
+}
+
+std::string canonicalPath(int descriptor) {
+    const std::string link = "/proc/self/fd/" + std::to_string(descriptor);
+    std::string path(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(link.c_str(), path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size() || path.front() != '/') {
+        return {};
+    }
+    path.resize(static_cast<std::size_t>(length));
+    return path;
 }
 
 }  // namespace trelmark::fs

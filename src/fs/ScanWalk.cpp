@@ -1,121 +1,206 @@
 #include "fs/ScanWalk.h"
 
+#include <algorithm>
 #include <new>
 #include <thread>
 
-#include <sys/resource.h>
+#include <fcntl.h>
 #include <unistd.h>
+
+#include "fs/OpenPath.h"
+#include "fs/PoolGauge.h"
 
 namespace trelmark::fs::detail {
 
 namespace {
 
-// Blocks read from storage per progress interval from which the walk counts as waiting for the disk.
-constexpr std::uint64_t kColdBlocks = 16;
+// How long a stopped walk waits for its workers before it leaves those still in a call behind.
+constexpr std::chrono::milliseconds kStopGrace{40};
 
-std::uint64_t blockReads() noexcept {
-    rusage usage{};
-    return ::getrusage(RUSAGE_SELF, &usage) == 0 ? static_cast<std::uint64_t>(usage.ru_inblock) : 0;
+// A description of its own: a dup() would share the read position with the caller's descriptor, and a
+// directory read to its end there would look empty here.
+util::UniqueFd reopenDirectory(int directory) noexcept {
+    return util::UniqueFd(::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 }  // namespace
 
+ScanWalk::ScanWalk(int root, std::string rootPath, const ScanOptions& options)
+    : m_snapshot(std::make_shared<Snapshot>(std::move(rootPath))),
+      m_root(reopenDirectory(root)),
+      m_descriptors(options.descriptorBudget),
+      m_workers(options.workers),
+      m_maxWorkers(options.maxWorkers),
+      m_counters(options.maxWorkers),
+      m_exited(options.maxWorkers, 0) {}
+
 std::shared_ptr<Snapshot> ScanWalk::run(const ProgressHandler& handler, std::chrono::milliseconds interval) {
-    NodeStore& nodes = m_snapshot->nodes();
-    struct statx rootStatus {};
-    if (!m_root || ::statx(m_root.get(), "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &rootStatus) != 0 ||
-        !nodes.allocate(1)) {
+    if (!begin()) {
         m_snapshot->markFailed(util::lastSystemError());
         return m_snapshot;
     }
-    m_mount = Mount::of(rootStatus);
-    DirNode& root = nodes[Snapshot::kRoot];
-    root.name = "";
-    root.fd = -1;
-    const std::uint32_t first = Snapshot::kRoot;
-    m_queue.push({&first, 1});
-
-    std::vector<std::thread> threads;
-    threads.reserve(m_maxWorkers);
-    const auto addWorkers = [&](unsigned count) {
-        for (unsigned added = 0; added < count && threads.size() < m_maxWorkers; ++added) {
-            const auto index = static_cast<unsigned>(threads.size());
-            try {
-                threads.emplace_back([this, index] { work(index); });
-            } catch (const std::system_error&) {
-                return;  // fewer workers than asked for still finish the walk
-            }
-        }
-    };
-    addWorkers(m_workers);
-    if (threads.empty()) {
+    m_threads.reserve(m_maxWorkers);
+    while (m_threads.size() < m_workers && startWorker()) {
+    }
+    if (m_threads.empty()) {
         work(0);
     }
-    // With a warm cache the walk is bound by the processors, and one worker per processor is best. When the
-    // walk has to wait for the disk, more requests in flight keep it busy: the pool doubles while the
-    // process reads blocks, up to its limit.
-    std::uint64_t blocksRead = blockReads();
-    while (!m_queue.waitDone(interval)) {
-        if (handler && handler(progress()) == WalkAction::Stop) {
-            m_stop.store(true, std::memory_order_relaxed);
-            m_queue.stop();
-            continue;
-        }
-        const std::uint64_t nowRead = blockReads();
-        if (nowRead - blocksRead >= kColdBlocks) {
-            addWorkers(static_cast<unsigned>(threads.size()));
-        }
-        blocksRead = nowRead;
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    if (m_stop.load() || m_failed.load()) {
-        m_snapshot->markStopped();
-        // Directories whose children were never opened still hold their descriptors.
-        for (std::uint32_t index = 0; index < nodes.size(); ++index) {
-            if (nodes[index].fd >= 0) {
-                ::close(nodes[index].fd);
-                nodes[index].fd = -1;
-            }
-        }
-    }
-    if (m_failed.load()) {
-        m_snapshot->markFailed(m_failure);
-    }
-    for (NameArena& arena : m_arenas) {
-        m_snapshot->adoptNames(std::move(arena));
-    }
+    wait(handler, interval);
+    finish();
     m_snapshot->summarise();
     return m_snapshot;
 }
 
+bool ScanWalk::begin() {
+    NodeStore& nodes = m_snapshot->nodes();
+    struct statx rootStatus {};
+    if (!m_root || ::statx(m_root.get(), "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &rootStatus) != 0 ||
+        !nodes.allocate(1)) {
+        return false;
+    }
+    m_mount = Mount::of(rootStatus);
+    // Without /proc the walk still tells mounts apart, by a statx() on each directory.
+    if (const std::string canonical = canonicalPath(m_root.get()); !canonical.empty()) {
+        if (const util::Result<MountTable> table = MountTable::read()) {
+            m_mounts = KnownMounts(*table, canonical);
+        }
+    }
+    DirNode& root = nodes[Snapshot::kRoot];
+    root.name = "";
+    root.fd = -1;
+    root.flags = m_mounts.empty() ? 0 : kMountsBelow;
+    const std::uint32_t first = Snapshot::kRoot;
+    m_queue.push({&first, 1});
+    return true;
+}
+
+bool ScanWalk::startWorker() {
+    const auto index = static_cast<unsigned>(m_threads.size());
+    if (index >= m_maxWorkers) {
+        return false;
+    }
+    try {
+        m_threads.emplace_back([self = shared_from_this(), index] { self->work(index); });
+        return true;
+    } catch (const std::system_error&) {
+        return false;  // fewer workers than asked for still finish the walk
+    }
+}
+
+void ScanWalk::wait(const ProgressHandler& handler, std::chrono::milliseconds interval) {
+    PoolGauge gauge;
+    while (!m_queue.waitDone(interval)) {
+        if (handler && handler(progress()) == WalkAction::Stop) {
+            m_stop.store(true, std::memory_order_relaxed);
+            m_queue.stop();
+            return;
+        }
+        // One worker per processor is best while the processors bind the walk; while the workers wait in
+        // calls, more requests in flight keep the file system busy. The pool doubles then, up to its limit.
+        if (gauge.waiting(m_threads) && m_queue.backlog() > 0) {
+            for (std::size_t count = m_threads.size(); count > 0 && startWorker(); --count) {
+            }
+        }
+    }
+}
+
+void ScanWalk::finish() {
+    {
+        std::unique_lock lock(m_poolMutex);
+        const auto allExited = [this] {
+            return std::all_of(m_exited.begin(),
+                               m_exited.begin() + static_cast<std::ptrdiff_t>(m_threads.size()),
+                               [](std::uint8_t exited) { return exited != 0; });
+        };
+        // A walk that ran to its end has nothing left in a call; a stopped one may have.
+        if (m_stop.load()) {
+            m_exit.wait_for(lock, kStopGrace, allExited);
+        } else {
+            m_exit.wait(lock, allExited);
+        }
+    }
+    abandonStragglers();
+    if (m_stop.load() || m_failed.load()) {
+        m_snapshot->markStopped();
+    }
+    if (m_failed.load()) {
+        m_snapshot->markFailed(m_failure);
+    }
+}
+
+void ScanWalk::abandonStragglers() {
+    {
+        const std::unique_lock lock(m_commit);
+        m_abandoned = true;
+    }
+    // Sub-directories nobody took return their lease on their parent's descriptor.
+    for (const std::uint32_t node : m_queue.drain()) {
+        releaseUntaken(node);
+    }
+    const std::lock_guard lock(m_poolMutex);
+    for (std::size_t index = 0; index < m_threads.size(); ++index) {
+        if (m_exited[index] != 0) {
+            m_threads[index].join();
+        } else {
+            m_threads[index].detach();  // in a call that has not returned: it owns its share of the walk
+        }
+    }
+}
+
+void ScanWalk::releaseUntaken(std::uint32_t node) noexcept {
+    if (node != Snapshot::kRoot) {
+        NodeStore& nodes = m_snapshot->nodes();
+        m_descriptors.release(nodes[nodes[node].parent]);
+    }
+}
+
 void ScanWalk::work(unsigned index) noexcept {
     try {
-        Worker worker{m_counters[index], DirectoryReader{}, NameArena{}, {}, {}, {}, {}};
-        std::uint32_t node = 0;
-        while (m_queue.pop(node)) {
-            std::optional<std::uint32_t> next = node;
+        Worker worker{m_counters[index], nullptr, DirectoryReader{}, {}, {}, {}, {}};
+        {
+            const std::shared_lock lock(m_commit);
+            worker.names = &m_snapshot->newNameArena();
+        }
+        Task task;
+        while (m_queue.pop(task)) {
+            if (task.batch) {
+                help(worker, *task.batch);
+                continue;
+            }
+            std::optional<std::uint32_t> next = task.node;
             while (next) {
                 next = read(worker, *next);
                 m_queue.finished();
-                if (m_stop.load(std::memory_order_relaxed)) {
+                if (next && m_stop.load(std::memory_order_relaxed)) {
+                    releaseUntaken(*next);
                     break;
                 }
             }
         }
-        const std::lock_guard lock(m_arenaMutex);
-        m_arenas.push_back(std::move(worker.names));
     } catch (const std::bad_alloc&) {
         fail(std::make_error_code(std::errc::not_enough_memory));
     } catch (...) {
         fail(std::make_error_code(std::errc::state_not_recoverable));
     }
+    {
+        const std::lock_guard lock(m_poolMutex);
+        m_exited[index] = 1;
+    }
+    m_exit.notify_all();
+}
+
+void ScanWalk::help(Worker& worker, EntryBatch& batch) {
+    while (batch.helpOnce(worker.counters.entries, worker.counters.directories)) {
+    }
+    m_queue.withdraw(&batch);
 }
 
 void ScanWalk::fail(std::error_code error) noexcept {
-    if (!m_failed.exchange(true)) {
-        m_failure = error;
+    {
+        const std::shared_lock lock(m_commit);
+        if (!m_abandoned && !m_failed.exchange(true)) {
+            m_failure = error;
+        }
     }
     m_stop.store(true);
     m_queue.stop();

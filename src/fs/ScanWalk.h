@@ -2,41 +2,27 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-
 #include "fs/DirectoryReader.h"
+#include "fs/EntryBatch.h"
+#include "fs/KnownMounts.h"
+#include "fs/ParentDescriptors.h"
 #include "fs/Scanner.h"
 #include "fs/Snapshot.h"
 #include "fs/WorkQueue.h"
+#include "util/Result.h"
 #include "util/UniqueFd.h"
 
 namespace trelmark::fs::detail {
-
-// Where a directory lives: sub-directories on another mount are counted but not entered.
-struct Mount {
-    bool hasId = false;
-    std::uint64_t id = 0;
-    dev_t device = 0;
-
-    [[nodiscard]] static Mount of(const struct statx& status) noexcept {
-        return {(status.stx_mask & STATX_MNT_ID) != 0, status.stx_mnt_id,
-                makedev(status.stx_dev_major, status.stx_dev_minor)};
-    }
-    [[nodiscard]] bool same(const Mount& other) const noexcept {
-        return hasId && other.hasId ? id == other.id : device == other.device;
-    }
-};
 
 // A worker's progress, on a cache line of its own: written by the worker, read by the waiting thread.
 struct alignas(64) WorkerCounters {
@@ -45,78 +31,79 @@ struct alignas(64) WorkerCounters {
     std::atomic<std::uint64_t> bytes{0};
 };
 
-// A sub-directory found while listing its parent, before it gets its node.
-struct Found {
-    std::uint32_t nameOffset;
-    std::uint16_t nameLength;
-    NodeState state;
-    std::uint16_t error;
-};
-
-// A description of its own: a dup() would share the read position with the caller's descriptor, and a
-// directory read to its end there would look empty here.
-inline util::UniqueFd reopenDirectory(int directory) noexcept {
-    return util::UniqueFd(::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-}
-
-template <class T>
-inline std::atomic_ref<T> shared(T& value) noexcept {
-    return std::atomic_ref<T>(value);
-}
-
 // One walk of the Scanner: its workers, their queue, the descriptors they share, and the snapshot they
-// fill. ScanWalk.cpp runs the walk; ScanWalkDirectory.cpp reads one directory.
-class ScanWalk {
+// fill. ScanWalk.cpp runs the walk and sizes the pool; ScanWalkDirectory.cpp reads one directory.
+// Owned jointly by the waiting thread and every worker (shared_from_this), so a worker the walk had to
+// abandon in a call that never returns (a dead server) still owns what it touches. Such a worker writes
+// nothing into the snapshot once it is abandoned: every write to the snapshot happens under a shared lock
+// of m_commit that checks m_abandoned, and abandoning takes that lock exclusively.
+// Thread: run() on one thread; the rest on the workers.
+class ScanWalk : public std::enable_shared_from_this<ScanWalk> {
 public:
     // `options` with every figure decided (no zeros).
-    ScanWalk(int root, std::string rootPath, const ScanOptions& options)
-        : m_snapshot(std::make_shared<Snapshot>(std::move(rootPath))),
-          m_root(reopenDirectory(root)),
-          m_budget(options.descriptorBudget),
-          m_workers(options.workers),
-          m_maxWorkers(options.maxWorkers),
-          m_counters(m_maxWorkers) {}
+    ScanWalk(int root, std::string rootPath, const ScanOptions& options);
 
     std::shared_ptr<Snapshot> run(const ProgressHandler& handler, std::chrono::milliseconds interval);
 
 private:
     struct Worker {
         WorkerCounters& counters;
+        NameArena* names = nullptr;
         DirectoryReader reader;
-        NameArena names;
-        std::string foundNames;
-        std::vector<Found> found;
+        ListedEntries listed;
+        EntryTally tally;
         std::vector<std::uint32_t> order;
         std::vector<std::uint32_t> pending;
     };
+    struct Listing {
+        int error = 0;  // the listing failed before it gave a single batch
+        bool stopped = false;
+    };
 
+    [[nodiscard]] bool begin();
+    void wait(const ProgressHandler& handler, std::chrono::milliseconds interval);
+    void finish();
+    void abandonStragglers();
+    [[nodiscard]] bool startWorker();
     void work(unsigned index) noexcept;
+    void help(Worker& worker, EntryBatch& batch);
+    void releaseUntaken(std::uint32_t node) noexcept;
+
     // Reads one directory; returns a sub-directory for this worker to read next.
     [[nodiscard]] std::optional<std::uint32_t> read(Worker& worker, std::uint32_t index);
-    [[nodiscard]] util::UniqueFd open(std::uint32_t index, int& error);
-    [[nodiscard]] util::UniqueFd reopen(std::uint32_t index, int& error);
-    void releaseParent(DirNode& parent) noexcept;
+    [[nodiscard]] util::Result<util::UniqueFd> open(std::uint32_t index);
+    [[nodiscard]] util::Result<util::UniqueFd> reopen(std::uint32_t index);
+    [[nodiscard]] EntryMeasure measureFor(std::uint32_t index, int directory) const;
+    [[nodiscard]] Listing list(Worker& worker, const EntryMeasure& measure);
+    [[nodiscard]] bool measureListed(Worker& worker, const EntryMeasure& measure);
+    void markUnread(std::uint32_t index, int error);
+    [[nodiscard]] std::optional<std::uint32_t> commit(Worker& worker, std::uint32_t index,
+                                                      util::UniqueFd& directory, const Listing& listing);
+    void settle(DirNode& node, std::uint32_t index, const EntryTally& tally, bool stopped);
     [[nodiscard]] std::optional<std::uint32_t> addChildren(Worker& worker, std::uint32_t index,
                                                            util::UniqueFd& directory);
-    [[nodiscard]] bool keepOpen() noexcept;
-    void closeKept(int fd) noexcept;
     void fail(std::error_code error) noexcept;
     [[nodiscard]] WalkProgress progress() const noexcept;
 
     std::shared_ptr<Snapshot> m_snapshot;
     util::UniqueFd m_root;
     Mount m_mount;
-    std::size_t m_budget;
-    std::atomic<std::size_t> m_kept{0};
+    KnownMounts m_mounts;
+    ParentDescriptors m_descriptors;
     unsigned m_workers;
     unsigned m_maxWorkers;
     std::vector<WorkerCounters> m_counters;
-    std::vector<NameArena> m_arenas;
-    std::mutex m_arenaMutex;
     WorkQueue m_queue;
     std::atomic<bool> m_stop{false};
+    std::shared_mutex m_commit;
+    bool m_abandoned = false;  // guarded by m_commit
     std::atomic<bool> m_failed{false};
-    std::error_code m_failure;
+    std::error_code m_failure;  // written once, by the worker that set m_failed before any abandoning
+    // The pool: started threads, and which of them have returned (guarded by m_poolMutex).
+    std::vector<std::thread> m_threads;
+    std::vector<std::uint8_t> m_exited;
+    std::mutex m_poolMutex;
+    std::condition_variable m_exit;
 };
 
 }  // namespace trelmark::fs::detail

@@ -1,10 +1,9 @@
 #include <algorithm>
+#include <new>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "fs/Figure.h"
 #include "fs/NameOrder.h"
 #include "fs/ScanWalk.h"
 
@@ -12,154 +11,218 @@ namespace trelmark::fs::detail {
 
 namespace {
 
-constexpr int kStatxFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+// A listing batch from which idle workers are asked to help measure its entries. Below it, handing the
+// work over costs more than it saves.
+constexpr std::size_t kShareAt = 32;
+
+constexpr int kOpenDirectory = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 }  // namespace
 
+// The steps of reading one directory: open it against its parent, list it batch by batch while its
+// entries are measured, then commit its figures and queue its sub-directories.
 std::optional<std::uint32_t> ScanWalk::read(Worker& worker, std::uint32_t index) {
-    int error = 0;
-    util::UniqueFd directory = open(index, error);
-    DirNode& node = m_snapshot->nodes()[index];
+    util::Result<util::UniqueFd> directory = open(index);
     if (!directory) {
-        node.state = (error == ENOENT || error == ENOTDIR || error == ELOOP) ? NodeState::Vanished
-                                                                             : NodeState::Unreadable;
-        node.error = static_cast<std::uint16_t>(error);
+        markUnread(index, directory.error().value());
         return std::nullopt;
     }
-    worker.found.clear();
-    worker.foundNames.clear();
-    std::uint64_t files = 0;
-    std::uint64_t bytes = 0;
-    bool saturated = false;
-    int unmeasured = 0;
-    std::uint64_t entries = 0;
-    std::uint64_t directories = 0;
-    const int fd = directory.get();
+    const EntryMeasure measure = measureFor(index, directory->get());
+    const Listing listing = list(worker, measure);
+    if (listing.error != 0) {
+        markUnread(index, listing.error);
+        return std::nullopt;
+    }
+    return commit(worker, index, *directory, listing);
+}
 
-    const auto addFile = [&](std::int64_t size) {
-        ++files;
-        saturated |= !addSaturating(bytes, size > 0 ? static_cast<std::uint64_t>(size) : 0);
-    };
-    const auto addDirectory = [&](const char* name, std::size_t length, NodeState state, int why) {
-        ++directories;
-        worker.found.push_back({static_cast<std::uint32_t>(worker.foundNames.size()),
-                                static_cast<std::uint16_t>(length), state, static_cast<std::uint16_t>(why)});
-        worker.foundNames.append(name, length);
-    };
-    // A directory, or an entry whose type the listing did not give: one statx tells type, size and mount.
-    const auto examine = [&](const char* name, std::size_t length, bool listedAsDirectory) {
-        struct statx status {};
-        if (::statx(fd, name, kStatxFlags, STATX_TYPE | STATX_SIZE | STATX_MNT_ID, &status) != 0) {
-            if (errno == ENOENT) {
-                return;  // gone since it was listed
-            }
-            if (listedAsDirectory) {
-                addDirectory(name, length, NodeState::Unreadable, errno);
-            } else {
-                ++files;
-                unmeasured = errno;
-            }
-            return;
+util::Result<util::UniqueFd> ScanWalk::open(std::uint32_t index) {
+    if (index == Snapshot::kRoot) {
+        util::UniqueFd root(::openat(m_root.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return root ? util::Result<util::UniqueFd>(std::move(root)) : util::lastSystemError();
+    }
+    NodeStore& nodes = m_snapshot->nodes();
+    const DirNode& node = nodes[index];
+    DirNode& parent = nodes[node.parent];
+    util::Result<util::UniqueFd> result = std::errc::bad_file_descriptor;
+    int parentFd = ParentDescriptors::borrow(parent);
+    util::UniqueFd reopened;
+    if (parentFd < 0) {
+        // The parent's descriptor was not kept (too many open): open it again from the root.
+        result = reopen(node.parent);
+        if (result) {
+            reopened = std::move(*result);
+            m_descriptors.adopt(parent, reopened);
+            parentFd = reopened ? reopened.get() : ParentDescriptors::borrow(parent);
         }
-        if (!S_ISDIR(status.stx_mode)) {
-            addFile(static_cast<std::int64_t>(status.stx_size));
-            return;
-        }
-        const bool mountRoot = (status.stx_attributes_mask & status.stx_attributes &
-                                (STATX_ATTR_MOUNT_ROOT | STATX_ATTR_AUTOMOUNT)) != 0;
-        const bool here = Mount::of(status).same(m_mount) && !mountRoot;
-        addDirectory(name, length, here ? NodeState::Pending : NodeState::OtherMount, 0);
-    };
-    const auto onEntry = [&](const char* name, std::size_t length, unsigned char type) {
-        ++entries;
-        if (type == DT_DIR || type == DT_UNKNOWN) {
-            examine(name, length, type == DT_DIR);
-            return;
-        }
-        struct stat status {};
-        if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT) {
-                ++files;
-                unmeasured = errno;
-            }
-            return;
-        }
-        if (S_ISDIR(status.st_mode)) {
-            examine(name, length, true);  // replaced by a directory since it was listed
-            return;
-        }
-        addFile(status.st_size);
-    };
+    }
+    if (parentFd >= 0) {
+        util::UniqueFd directory(::openat(parentFd, node.name, kOpenDirectory));
+        result = directory ? util::Result<util::UniqueFd>(std::move(directory)) : util::lastSystemError();
+    }
+    m_descriptors.release(parent);
+    return result;
+}
 
-    bool stopped = false;
-    bool listedAny = false;
-    while (true) {
+util::Result<util::UniqueFd> ScanWalk::reopen(std::uint32_t index) {
+    const NodeStore& nodes = m_snapshot->nodes();
+    std::vector<const char*> chain;
+    for (std::uint32_t at = index; at != Snapshot::kRoot; at = nodes[at].parent) {
+        chain.push_back(nodes[at].name);
+    }
+    util::UniqueFd current(::openat(m_root.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (auto name = chain.rbegin(); current && name != chain.rend(); ++name) {
+        current.reset(::openat(current.get(), *name, kOpenDirectory));
+    }
+    return current ? util::Result<util::UniqueFd>(std::move(current)) : util::lastSystemError();
+}
+
+EntryMeasure ScanWalk::measureFor(std::uint32_t index, int directory) const {
+    EntryMeasure measure{directory, m_mount, nullptr, {}};
+    const NodeStore& nodes = m_snapshot->nodes();
+    if ((nodes[index].flags & kMountsBelow) == 0) {
+        return measure;
+    }
+    measure.mounts = &m_mounts;
+    std::vector<std::string_view> names;
+    for (std::uint32_t at = index; at != Snapshot::kRoot; at = nodes[at].parent) {
+        names.push_back(nodes[at].nameView());
+    }
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!measure.relativePath.empty()) {
+            measure.relativePath.push_back('/');
+        }
+        measure.relativePath.append(*name);
+    }
+    return measure;
+}
+
+ScanWalk::Listing ScanWalk::list(Worker& worker, const EntryMeasure& measure) {
+    worker.tally = EntryTally{};
+    Listing listing;
+    for (bool listedAny = false;; listedAny = true) {
         if (m_stop.load(std::memory_order_relaxed)) {
-            stopped = true;
-            break;
+            listing.stopped = true;
+            return listing;
         }
-        const util::Result<bool> more = worker.reader.readBatch(fd, onEntry);
-        worker.counters.entries.fetch_add(entries, std::memory_order_relaxed);
-        worker.counters.directories.fetch_add(directories, std::memory_order_relaxed);
-        entries = directories = 0;
+        worker.listed.names.clear();
+        worker.listed.entries.clear();
+        const util::Result<bool> more = worker.reader.readBatch(
+            measure.directory, [&worker](const char* name, std::size_t length, unsigned char type) {
+                worker.listed.add(name, length, type);
+            });
         if (!more) {
             // A directory removed since it was opened lists as ENOENT: gone, like one that could not be
             // opened any more, and what was listed of it before stands.
             const int error = more.error().value();
             if (!listedAny) {
-                node.state = error == ENOENT ? NodeState::Vanished : NodeState::Unreadable;
-                node.error = static_cast<std::uint16_t>(error);
-                return std::nullopt;
+                listing.error = error;
+            } else if (error != ENOENT && worker.tally.unmeasured == 0) {
+                worker.tally.unmeasured = error;
             }
-            unmeasured = error == ENOENT ? 0 : error;
-            break;
+            return listing;
         }
-        listedAny = true;
+        if (!measureListed(worker, measure)) {
+            listing.stopped = true;
+            return listing;
+        }
         if (!*more) {
-            break;
+            return listing;
         }
     }
-    worker.counters.bytes.fetch_add(bytes, std::memory_order_relaxed);
+}
 
-    node.ownBytes = node.totalBytes = bytes;
-    node.totalFiles = files;
-    node.ownFiles = static_cast<std::uint32_t>(std::min<std::uint64_t>(files, UINT32_MAX));
-    node.flags |= (saturated || files > UINT32_MAX ? kSaturated : 0) |
-                  (unmeasured != 0 ? kEntriesUnmeasured : 0) | (stopped ? kStoppedInside : 0);
-    node.error = static_cast<std::uint16_t>(unmeasured);
+bool ScanWalk::measureListed(Worker& worker, const EntryMeasure& measure) {
+    if (worker.listed.entries.size() >= kShareAt && m_queue.idle() > 0) {
+        // Its own descriptor: the batch may outlive this listing if a helper is stuck in a call.
+        util::UniqueFd own(::fcntl(measure.directory, F_DUPFD_CLOEXEC, 0));
+        if (own) {
+            const auto batch =
+                std::make_shared<EntryBatch>(measure, std::move(own), std::move(worker.listed));
+            worker.listed = ListedEntries{};
+            m_queue.offer(batch);
+            help(worker, *batch);
+            if (!batch->waitMeasured(m_stop)) {
+                return false;
+            }
+            worker.tally.merge(batch->tally());
+            return true;
+        }
+    }
+    const std::size_t directories = worker.tally.found.size();
+    for (const ListedEntries::Entry& entry : worker.listed.entries) {
+        measure.measure(worker.listed.name(entry), entry.length, entry.type, worker.tally);
+    }
+    worker.counters.entries.fetch_add(worker.listed.entries.size(), std::memory_order_relaxed);
+    worker.counters.directories.fetch_add(worker.tally.found.size() - directories, std::memory_order_relaxed);
+    return true;
+}
+
+void ScanWalk::markUnread(std::uint32_t index, int error) {
+    const std::shared_lock lock(m_commit);
+    if (m_abandoned) {
+        return;
+    }
+    DirNode& node = m_snapshot->nodes()[index];
+    node.state =
+        (error == ENOENT || error == ENOTDIR || error == ELOOP) ? NodeState::Vanished : NodeState::Unreadable;
+    node.error = static_cast<std::uint16_t>(error);
+}
+
+std::optional<std::uint32_t> ScanWalk::commit(Worker& worker, std::uint32_t index, util::UniqueFd& directory,
+                                              const Listing& listing) {
+    const std::shared_lock lock(m_commit);
+    if (m_abandoned) {
+        return std::nullopt;  // left behind by a stop: the snapshot is someone else's now
+    }
+    DirNode& node = m_snapshot->nodes()[index];
+    settle(node, index, worker.tally, listing.stopped);
+    worker.counters.bytes.fetch_add(worker.tally.bytes, std::memory_order_relaxed);
+    return worker.tally.found.empty() ? std::nullopt : addChildren(worker, index, directory);
+}
+
+void ScanWalk::settle(DirNode& node, std::uint32_t index, const EntryTally& tally, bool stopped) {
+    node.ownBytes = node.totalBytes = tally.bytes;
+    node.totalFiles = tally.files;
+    node.ownFiles = static_cast<std::uint32_t>(std::min<std::uint64_t>(tally.files, UINT32_MAX));
+    node.flags |= (tally.saturated || tally.files > UINT32_MAX ? kSaturated : 0) |
+                  (tally.unmeasured != 0 ? kEntriesUnmeasured : 0) | (stopped ? kStoppedInside : 0);
+    node.error = static_cast<std::uint16_t>(tally.unmeasured);
     node.state = NodeState::Read;
-    return worker.found.empty() ? std::nullopt : addChildren(worker, index, directory);
+    if (!tally.unmeasuredName.empty()) {
+        m_snapshot->noteUnmeasured(index, tally.unmeasuredName);
+    }
 }
 
 std::optional<std::uint32_t> ScanWalk::addChildren(Worker& worker, std::uint32_t index,
                                                    util::UniqueFd& directory) {
-    const auto nameOf = [&worker](const Found& found) {
-        return std::string_view(worker.foundNames).substr(found.nameOffset, found.nameLength);
+    const EntryTally& tally = worker.tally;
+    const auto nameOf = [&tally](const Found& found) {
+        return std::string_view(tally.foundNames).substr(found.nameOffset, found.nameLength);
     };
-    const auto count = static_cast<std::uint32_t>(worker.found.size());
+    const auto count = static_cast<std::uint32_t>(tally.found.size());
     worker.order.resize(count);
     for (std::uint32_t at = 0; at < count; ++at) {
         worker.order[at] = at;
     }
     std::sort(worker.order.begin(), worker.order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return compareNames(nameOf(worker.found[a]), nameOf(worker.found[b])) < 0;
+        return compareNames(nameOf(tally.found[a]), nameOf(tally.found[b])) < 0;
     });
     NodeStore& nodes = m_snapshot->nodes();
     const std::optional<std::uint32_t> first = nodes.allocate(count);
     if (!first) {
-        fail(std::make_error_code(std::errc::not_enough_memory));
-        return std::nullopt;
+        throw std::bad_alloc();  // work() turns it into the walk's failure
     }
     worker.pending.clear();
     for (std::uint32_t at = 0; at < count; ++at) {
-        const Found& found = worker.found[worker.order[at]];
-        const std::string_view name = nameOf(found);
+        const Found& found = tally.found[worker.order[at]];
         DirNode& child = nodes[*first + at];
-        child.name = worker.names.store(name);
+        child.name = worker.names->store(nameOf(found));
         child.nameLength = found.nameLength;
         child.parent = index;
         child.fd = -1;
         child.state = found.state;
+        child.flags = found.flags;
         child.error = found.error;
         if (found.state == NodeState::Pending) {
             worker.pending.push_back(*first + at);
@@ -171,80 +234,8 @@ std::optional<std::uint32_t> ScanWalk::addChildren(Worker& worker, std::uint32_t
     if (worker.pending.empty()) {
         return std::nullopt;
     }
-    // Published before the children are queued: the queue's lock orders these writes before their reads.
-    node.pendingOpens = static_cast<std::uint32_t>(worker.pending.size());
-    node.fd = keepOpen() ? directory.release() : -1;
+    m_descriptors.lend(node, directory, static_cast<std::uint32_t>(worker.pending.size()));
     return m_queue.pushAndTake(worker.pending);
-}
-
-util::UniqueFd ScanWalk::open(std::uint32_t index, int& error) {
-    if (index == Snapshot::kRoot) {
-        util::UniqueFd root = reopenDirectory(m_root.get());
-        error = root ? 0 : errno;
-        return root;
-    }
-    NodeStore& nodes = m_snapshot->nodes();
-    const DirNode& node = nodes[index];
-    DirNode& parent = nodes[node.parent];
-    int parentFd = shared(parent.fd).load(std::memory_order_acquire);
-    util::UniqueFd reopened;
-    if (parentFd < 0) {
-        // The parent's descriptor was not kept (too many open): open it again from the root, and keep it for
-        // its other children if there is room now.
-        reopened = reopen(node.parent, error);
-        parentFd = reopened.get();
-        if (reopened && keepOpen()) {
-            int expected = -1;
-            if (shared(parent.fd).compare_exchange_strong(expected, parentFd, std::memory_order_acq_rel)) {
-                static_cast<void>(reopened.release());
-            } else {
-                m_kept.fetch_sub(1, std::memory_order_relaxed);
-            }
-        }
-    }
-    util::UniqueFd directory;
-    if (parentFd >= 0) {
-        directory.reset(::openat(parentFd, node.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        error = directory ? 0 : errno;
-    }
-    releaseParent(parent);
-    return directory;
-}
-
-util::UniqueFd ScanWalk::reopen(std::uint32_t index, int& error) {
-    const NodeStore& nodes = m_snapshot->nodes();
-    std::vector<const char*> chain;
-    for (std::uint32_t at = index; at != Snapshot::kRoot; at = nodes[at].parent) {
-        chain.push_back(nodes[at].name);
-    }
-    util::UniqueFd current = reopenDirectory(m_root.get());
-    for (auto name = chain.rbegin(); current && name != chain.rend(); ++name) {
-        current.reset(::openat(current.get(), *name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    }
-    error = current ? 0 : errno;
-    return current;
-}
-
-void ScanWalk::releaseParent(DirNode& parent) noexcept {
-    if (shared(parent.pendingOpens).fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        const int fd = shared(parent.fd).exchange(-1, std::memory_order_acq_rel);
-        if (fd >= 0) {
-            closeKept(fd);
-        }
-    }
-}
-
-bool ScanWalk::keepOpen() noexcept {
-    if (m_kept.fetch_add(1, std::memory_order_relaxed) < m_budget) {
-        return true;
-    }
-    m_kept.fetch_sub(1, std::memory_order_relaxed);
-    return false;
-}
-
-void ScanWalk::closeKept(int fd) noexcept {
-    ::close(fd);
-    m_kept.fetch_sub(1, std::memory_order_relaxed);
 }
 
 }  // namespace trelmark::fs::detail

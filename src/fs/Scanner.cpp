@@ -29,8 +29,9 @@ unsigned Scanner::defaultWorkers() noexcept {
 }
 
 unsigned Scanner::maxWorkers() noexcept {
-    const unsigned processors = std::thread::hardware_concurrency();
-    return std::clamp(processors * 4, 8U, 64U);
+    // A network file system answers many requests at once, each after a round trip: the pool grows to keep
+    // that many in flight, whatever the processors.
+    return 64;
 }
 
 std::shared_ptr<Snapshot> Scanner::walk(int root, std::string rootPath, const ProgressHandler& handler,
@@ -42,8 +43,9 @@ std::shared_ptr<Snapshot> Scanner::walk(int root, std::string rootPath, const Pr
             ? options.workers
             : std::max(decided.workers, options.maxWorkers != 0 ? options.maxWorkers : maxWorkers());
     decided.descriptorBudget = options.descriptorBudget != 0 ? options.descriptorBudget : budgetFromLimit();
-    detail::ScanWalk walk(root, std::move(rootPath), decided);
-    return walk.run(handler, options.progressInterval);
+    // Shared with the workers: one left in a call that never returns keeps what it uses alive.
+    const auto walk = std::make_shared<detail::ScanWalk>(root, std::move(rootPath), decided);
+    return walk->run(handler, options.progressInterval);
 }
 
 }  // namespace trelmark::fs

@@ -94,7 +94,7 @@ std::vector<Problem> Snapshot::problems(std::uint32_t index, std::size_t limit) 
             continue;
         }
         if (node.state == NodeState::Unreadable || (node.flags & kEntriesUnmeasured) != 0) {
-            found.push_back({pathOf(at), std::error_code(node.error, std::generic_category())});
+            found.push_back({problemPath(at), std::error_code(node.error, std::generic_category())});
         }
         if (node.state == NodeState::Read) {
             for (std::uint32_t child = node.firstChild + node.childCount; child-- > node.firstChild;) {
@@ -137,12 +137,29 @@ void Snapshot::summarise() noexcept {
     }
 }
 
-std::uint64_t Snapshot::memoryBytes() const noexcept {
-    std::uint64_t bytes = m_nodes.reservedBytes();
-    for (const NameArena& arena : m_names) {
-        bytes += arena.bytes();
+NameArena& Snapshot::newNameArena() {
+    const std::lock_guard lock(m_namesMutex);
+    return m_names.emplace_back();
+}
+
+void Snapshot::noteUnmeasured(std::uint32_t index, std::string_view name) {
+    const std::lock_guard lock(m_namesMutex);
+    m_unmeasured.emplace_back(index, std::string(name));
+}
+
+std::string Snapshot::problemPath(std::uint32_t index) const {
+    std::string path = pathOf(index);
+    // Read after the walk, when no worker writes any more.
+    for (const auto& [node, name] : m_unmeasured) {
+        if (node == index) {
+            if (path.empty() || path.back() != '/') {
+                path.push_back('/');
+            }
+            path.append(name);
+            break;
+        }
     }
-    return bytes;
+    return path;
 }
 
 }  // namespace trelmark::fs

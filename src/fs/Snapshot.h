@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -46,19 +48,24 @@ public:
     // Directories below `index` that could not be read completely, at most `limit` of them.
     [[nodiscard]] std::vector<Problem> problems(std::uint32_t index, std::size_t limit) const;
 
-    // Written by the walk.
-    void adoptNames(NameArena&& arena) { m_names.push_back(std::move(arena)); }
+    // Written by the walk. A worker's own arena for the names of the nodes it makes; the address stays.
+    [[nodiscard]] NameArena& newNameArena();
+    // The first entry of a directory that was listed but could not be measured, named by the problems.
+    void noteUnmeasured(std::uint32_t index, std::string_view name);
     void markStopped() noexcept { m_stopped = true; }
     void markFailed(std::error_code error) noexcept { m_failure = error; }
     // Sums every tree bottom-up and decides which figures are complete. Once, after the walk.
     void summarise() noexcept;
 
-    [[nodiscard]] std::uint64_t memoryBytes() const noexcept;
-
 private:
+    // The directory's path, or the path of the entry in it that could not be measured.
+    [[nodiscard]] std::string problemPath(std::uint32_t index) const;
+
     std::string m_rootPath;
     NodeStore m_nodes;
-    std::vector<NameArena> m_names;
+    std::mutex m_namesMutex;
+    std::deque<NameArena> m_names;
+    std::vector<std::pair<std::uint32_t, std::string>> m_unmeasured;  // rare: guarded by m_namesMutex
     bool m_stopped = false;
     std::error_code m_failure;
 };

@@ -15,13 +15,15 @@ DriveCatalog DriveCatalog::fromSystem() {
     if (drives && !drives->drives().empty()) {
         return DriveCatalog(std::move(*drives));
     }
-    return DriveCatalog(fs::MountedDrives({{"/", "/", "", ""}}));
+    return DriveCatalog(fs::MountedDrives({{"/", "/", "", "", true}}));
 }
 
 std::string DriveCatalog::driveValue(int index) const {
     const fs::MountedDrive& drive = drives().at(static_cast<std::size_t>(index));
     const std::string& name = drive.label.empty() ? drive.source : drive.label;
-    return util::displayName(drive.mountPoint) + "  [" + util::displayName(name) + "]";
+    // A mount whose server did not answer in time is offered all the same, and says so.
+    return util::displayName(drive.mountPoint) + "  [" + util::displayName(name) + "]" +
+           (drive.answered ? "" : "  (応答なし)");
 }
 
 int DriveCatalog::indexOfValue(std::string_view value) const {

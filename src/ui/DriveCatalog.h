@@ -15,11 +15,13 @@ namespace trelmark::ui {
 class DriveCatalog {
 public:
     explicit DriveCatalog(fs::MountedDrives drives);
-    // The drives of this machine; "/" alone when the mount table cannot be read.
+    // The drives of this machine; "/" alone when the mount table cannot be read. Waits at most half a
+    // second for mounts that do not answer (see fs::MountedDrives::read), whatever they do.
     [[nodiscard]] static DriveCatalog fromSystem();
 
     [[nodiscard]] const std::vector<fs::MountedDrive>& drives() const noexcept { return m_drives.drives(); }
-    // The drive list's value for a drive: its mount point and, in brackets, its label or device, as text.
+    // The drive list's value for a drive: its mount point and, in brackets, its label or device, as text;
+    // "(応答なし)" after it for a mount that did not answer.
     [[nodiscard]] std::string driveValue(int index) const;
     // The drive whose value is exactly `value`, or -1.
     [[nodiscard]] int indexOfValue(std::string_view value) const;

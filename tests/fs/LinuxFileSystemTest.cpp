@@ -347,7 +347,46 @@ TEST_F(MountedTree, CountsAMountPointButDoesNotEnterIt) {
     auto drive = fresh->GetDrive(tree / "mnt/inside");
     ASSERT_TRUE(drive);
     EXPECT_EQ(*(*drive)->TotalSize(), 64ULL << 20);
+    struct statvfs status {};
+    ASSERT_EQ(::statvfs((tree / "mnt").c_str(), &status), 0);
+    EXPECT_EQ(*(*drive)->AvailableSpace(), status.f_bavail * status.f_frsize);
     EXPECT_EQ((*(*drive)->RootFolder())->Path(), tree / "mnt");
+}
+
+// Regression: the root rule compared spellings, so a drive's root reached through ".." or a symbolic
+// link was taken for an ordinary directory and showed 0 where the drive's total belongs.
+TEST_F(MountedTree, KnowsTheDriveRootHoweverItIsSpelled) {
+    tree.symlink(tree / "mnt", "link");
+    auto component = fs::createFileSystem();
+    for (const std::string& spelling :
+         {tree / "mnt", tree / "link", tree / "link/sub/..", tree / "mnt/sub"}) {
+        auto drive = component->GetDrive(spelling);
+        ASSERT_TRUE(drive) << spelling;
+        auto root = (*drive)->RootFolder();
+        ASSERT_TRUE(root) << spelling;
+        auto folder = component->GetFolder(spelling);
+        ASSERT_TRUE(folder);
+        const bool atRoot = spelling != tree / "mnt/sub";
+        EXPECT_EQ((*root)->Path() == (*folder)->Path(), atRoot) << spelling;
+    }
+}
+
+// Regression: a mount root the user may pass through but not list (mode 0711, common on shared volumes)
+// failed every survey below it, because naming the drive's root opened it.
+TEST_F(MountedTree, ARootThatMayOnlyBePassedThroughStillNamesItsDrive) {
+    tree.chmod(".", 0755);
+    tree.mkdir("mnt/shared/mine");
+    tree.chmod("mnt/shared", 0755);
+    tree.chmod("mnt/shared/mine", 0755);
+    tree.chmod("mnt", 0711);
+    const std::string result = runAsNobody([&] {
+        auto component = fs::createFileSystem();
+        auto folder = component->GetFolder(tree / "mnt/shared/mine");
+        auto drive = folder ? (*folder)->Drive() : util::Result<std::unique_ptr<fs::Drive>>(folder.error());
+        auto root = drive ? (*drive)->RootFolder() : util::Result<std::unique_ptr<fs::Folder>>(drive.error());
+        return root ? (*root)->Path() : root.error().message();
+    });
+    EXPECT_EQ(result, tree / "mnt");
 }
 
 TEST_F(MountedTree, StopsAtABindMountOfTheSameFileSystem) {

@@ -16,12 +16,28 @@ constexpr std::string_view kMountInfo =
 
 TEST(MountedDrives, ListsWhatDfListsInMountOrder) {
     const auto drives = MountedDrives::select(MountTable::parse(kMountInfo),
-                                              [](const std::string& point) { return point != "/mnt/empty"; },
+                                              [](const std::string& point) {
+                                                  return point == "/mnt/empty" ? MountedDrives::Blocks::None
+                                                         : point == "/mnt/My Stick"
+                                                             ? MountedDrives::Blocks::Unknown
+                                                             : MountedDrives::Blocks::Some;
+                                              },
                                               {{"/dev/sdc1", "My Stick"}});
     ASSERT_EQ(drives.drives().size(), 3u);
-    EXPECT_EQ(drives.drives()[0], (MountedDrive{"/", "/dev/vda", "", "ext4"}));
-    EXPECT_EQ(drives.drives()[1], (MountedDrive{"/home", "/dev/vdb", "", "ext4"}));
-    EXPECT_EQ(drives.drives()[2], (MountedDrive{"/mnt/My Stick", "/dev/sdc1", "My Stick", "vfat"}));
+    EXPECT_EQ(drives.drives()[0], (MountedDrive{"/", "/dev/vda", "", "ext4", true}));
+    EXPECT_EQ(drives.drives()[1], (MountedDrive{"/home", "/dev/vdb", "", "ext4", true}));
+    EXPECT_EQ(drives.drives()[2], (MountedDrive{"/mnt/My Stick", "/dev/sdc1", "My Stick", "vfat", false}))
+        << "a mount that does not answer is listed, without figures";
+}
+
+// Regression: in a chroot whose root is no mount point the table has no "/", and the drive list lacked it.
+TEST(MountedDrives, OffersTheRootWhereTheMountTableLacksIt) {
+    const auto drives =
+        MountedDrives::select(MountTable::parse("30 27 254:1 / /home rw,relatime - ext4 /dev/vdb rw\n"),
+                              [](const std::string&) { return MountedDrives::Blocks::Some; }, {});
+    ASSERT_EQ(drives.drives().size(), 2u);
+    EXPECT_EQ(drives.drives()[0].mountPoint, "/");
+    EXPECT_EQ(drives.containing("/etc")->mountPoint, "/");
 }
 
 TEST(MountedDrives, FindsTheDriveHoldingAPathByWholeComponents) {
