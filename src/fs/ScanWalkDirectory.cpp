@@ -78,12 +78,13 @@ util::Result<util::UniqueFd> ScanWalk::reopen(std::uint32_t index) {
 }
 
 EntryMeasure ScanWalk::measureFor(std::uint32_t index, int directory) const {
-    EntryMeasure measure{directory, m_mount, nullptr, {}};
+    EntryMeasure measure{directory, m_mount, nullptr, {}, &m_rules};
     const NodeStore& nodes = m_snapshot->nodes();
-    if ((nodes[index].flags & kMountsBelow) == 0) {
+    const bool mountsBelow = (nodes[index].flags & kMountsBelow) != 0;
+    if (!mountsBelow && !m_rules.needsPaths()) {
         return measure;
     }
-    measure.mounts = &m_mounts;
+    measure.mounts = mountsBelow ? &m_mounts : nullptr;
     std::vector<std::string_view> names;
     for (std::uint32_t at = index; at != Snapshot::kRoot; at = nodes[at].parent) {
         names.push_back(nodes[at].nameView());
