@@ -13,11 +13,7 @@ std::string plainDecimal(double value) {
     return result.ec == std::errc{} ? std::string(text, result.ptr) : std::string("0");
 }
 
-}  // namespace detail
-
-namespace {
-
-std::string quoted(std::string_view field) {
+std::string csvField(std::string_view field) {
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
         return std::string(field);
     }
@@ -31,6 +27,10 @@ std::string quoted(std::string_view field) {
     out += '"';
     return out;
 }
+
+}  // namespace detail
+
+namespace {
 
 std::string figureField(const std::optional<fs::Figure>& figure) {
     return figure ? std::to_string(figure->value) : std::string();
@@ -51,7 +51,7 @@ std::string header() {
 
 std::string record(const survey::SurveyRow& row) {
     std::string out(survey::rowKindKey(row.kind));
-    out += ',' + quoted(row.text(survey::Column::Name));
+    out += ',' + detail::csvField(row.text(survey::Column::Name));
     out += ',' + figureField(row.bytes);
     out += ',' + shareField(row.totalShare);
     out += ',' + shareField(row.usedShare);

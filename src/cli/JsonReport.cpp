@@ -6,7 +6,7 @@
 
 namespace trelmark::cli {
 
-namespace {
+namespace detail {
 
 std::string base64(std::string_view bytes) {
     static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -49,6 +49,13 @@ std::string jsonString(std::string_view text) {
     out += '"';
     return out;
 }
+
+}  // namespace detail
+
+namespace {
+
+using detail::base64;
+using detail::jsonString;
 
 const char* jsonBool(bool value) {
     return value ? "true" : "false";

@@ -14,6 +14,7 @@
 #include "cli/ReportOptions.h"
 #include "cli/ReportView.h"
 #include "cli/StopSignal.h"
+#include "cli/TreeFormats.h"
 #include "fs/LinuxFileSystem.h"
 #include "survey/SurveyEngine.h"
 #include "util/DisplayName.h"
@@ -52,6 +53,31 @@ std::string absoluteDirectory(const std::string& directory) {
     return util::normalizePosixPath(directory, current);
 }
 
+fs::ScanOptions scanOptions(const ReportOptions& options) {
+    fs::ScanOptions scan;
+    scan.sizeMeasure = options.diskUsage ? fs::SizeMeasure::Allocated : fs::SizeMeasure::Apparent;
+    scan.hardLinks = options.hardLinksOnce ? fs::HardLinks::Once : fs::HardLinks::Every;
+    scan.exclude = options.exclude;
+    return scan;
+}
+
+// The listing of the tree below the target, read from the walk that answered the survey.
+std::string renderTree(const ReportData& data, const ReportOptions& options) {
+    const survey::SurveyTree tree(data.tree, data.target, data.driveTotalSize.value_or(fs::Figure{}));
+    const TreeListing listing = options.depth ? TreeListing::Depth : TreeListing::Top;
+    const std::vector<survey::TreeRow> rows =
+        options.depth ? tree.down(*options.depth) : tree.largest(options.top.value_or(0));
+    switch (options.format) {
+        case ReportFormat::Csv:
+            return formatTreeCsv(data, rows);
+        case ReportFormat::Json:
+            return formatTreeJson(data, listing, rows);
+        case ReportFormat::Text:
+            break;
+    }
+    return formatTreeText(data, listing, rows);
+}
+
 std::string render(const ReportData& data, ReportFormat format) {
     switch (format) {
         case ReportFormat::Csv:
@@ -82,7 +108,7 @@ int survey(const ReportOptions& options, const std::string& target) {
         return ExitUnreadable;
     }
     survey::ProgramState state;
-    state.fsoSystem = fs::createFileSystem();
+    state.fsoSystem = fs::createFileSystem(scanOptions(options));
     if (state.fsoSystem == nullptr) {
         complain("cannot start the file-system component");
         return ExitFailed;
@@ -102,7 +128,8 @@ int survey(const ReportOptions& options, const std::string& target) {
     }
     // A signal after the last yield found nothing left to stop, but it was a request to stop all the same.
     data.cancelled = data.cancelled || StopSignal::requested();
-    const std::string report = render(data, options.format);
+    const std::string report =
+        options.depth || options.top ? renderTree(data, options) : render(data, options.format);
     std::fwrite(report.data(), 1, report.size(), stdout);
     if (std::fflush(stdout) != 0) {
         complain("cannot write the report: " + util::lastSystemError().message());
@@ -137,8 +164,7 @@ int runReport(std::span<const std::string_view> arguments) {
             return ExitDone;
         case ParsedArguments::Action::UsageError:
             complain(parsed.error);
-            std::fputs("Usage: trelmark-report [--count] [--format text|csv|json] [--no-progress] [DIR]\n",
-                       stderr);
+            std::fputs(usageSynopsis().data(), stderr);
             return ExitUsage;
         case ParsedArguments::Action::Run:
             break;

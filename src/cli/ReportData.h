@@ -9,6 +9,7 @@
 #include "fs/Problem.h"
 #include "survey/SurveyRow.h"
 #include "survey/SurveySink.h"
+#include "survey/SurveyTree.h"
 
 namespace trelmark::cli {
 
@@ -30,6 +31,8 @@ struct ReportData {
     std::optional<std::string> failure;  // the message box's text
     std::optional<LookupFailure> lookupFailure;
     std::vector<fs::Problem> problems;
+    // The walk behind the rows, for the listings of the tree below the target.
+    fs::WalkedTree tree;
 
     // Some figure is only a lower bound.
     [[nodiscard]] bool partial() const;

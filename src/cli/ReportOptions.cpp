@@ -1,5 +1,7 @@
 #include "cli/ReportOptions.h"
 
+#include <charconv>
+
 namespace trelmark::cli {
 
 namespace {
@@ -17,6 +19,29 @@ bool parseFormat(std::string_view name, ReportFormat& format) {
     return true;
 }
 
+bool parseCount(std::string_view text, std::size_t& count) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), count);
+    return !text.empty() && result.ec == std::errc{} && result.ptr == text.data() + text.size();
+}
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; empty when `argument` is not that
+// option. `missing` is set when the option came last, without its value.
+std::optional<std::string_view> optionValue(std::span<const std::string_view> arguments, std::size_t& i,
+                                            std::string_view name, bool& missing) {
+    const std::string_view argument = arguments[i];
+    if (argument == name) {
+        if (i + 1 == arguments.size()) {
+            missing = true;
+            return std::string_view{};
+        }
+        return arguments[++i];
+    }
+    if (argument.size() > name.size() && argument.starts_with(name) && argument[name.size()] == '=') {
+        return argument.substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
 ParsedArguments usageError(std::string error) {
     ParsedArguments parsed;
     parsed.action = ParsedArguments::Action::UsageError;
@@ -26,26 +51,49 @@ ParsedArguments usageError(std::string error) {
 
 }  // namespace
 
+std::string_view usageSynopsis() noexcept {
+    return "Usage: trelmark-report [--count] [--format text|csv|json] [--depth N | --top N] [--disk-usage]\n"
+           "                       [--hard-links every|once] [--exclude PATTERN]... [--no-progress] [DIR]\n";
+}
+
 std::string_view usageText() noexcept {
-    return "Usage: trelmark-report [--count] [--format text|csv|json] [--no-progress] [DIR]\n"
-           "Shows how the space below DIR (default: the current directory) is divided: the whole\n"
-           "directory, its own files and each immediate sub-directory, with the drive's figures.\n"
-           "\n"
-           "  --count          also count the files and directories below each entry\n"
-           "  --format FORMAT  text (default, as the window shows it), csv or json (raw numbers)\n"
-           "  --no-progress    no progress line on stderr (it is shown only on a terminal)\n"
-           "  --help           show this help\n"
-           "  --version        show the version\n"
-           "\n"
-           "Figures ending in \"+\" are lower bounds: part of the tree could not be read, or the run was\n"
-           "stopped. Exit status: 0 done, 1 a directory could not be counted, 2 DIR cannot be read,\n"
-           "64 bad usage, 130 stopped by Ctrl-C (the rows reached are printed).\n";
+    static const std::string text =
+        std::string(usageSynopsis()) +
+        "Shows how the space below DIR (default: the current directory) is divided: the whole\n"
+        "directory, its own files and each immediate sub-directory, with the drive's figures.\n"
+        "\n"
+        "  --count              also count the files and directories below each entry\n"
+        "  --format FORMAT      text (default, as the window shows it), csv or json (raw numbers)\n"
+        "  --depth N            instead of the immediate rows: DIR and every directory down to N\n"
+        "                       levels below it, as a tree (text) or a path per row (csv, json)\n"
+        "  --top N              instead of the immediate rows: the N largest directories anywhere\n"
+        "                       below DIR, largest first\n"
+        "  --disk-usage         count the space files take on the disk (st_blocks * 512) instead\n"
+        "                       of their apparent sizes\n"
+        "  --hard-links WHICH   every (default): a file counts under each of its names;\n"
+        "                       once: only under the first name met, as du does\n"
+        "  --exclude PATTERN    leave out every file and directory matching PATTERN (a shell\n"
+        "                       glob; may be repeated). Without \"/\" it matches an entry's name\n"
+        "                       anywhere ('*.o', '.git'); with \"/\" the path below DIR\n"
+        "                       ('build/*', '/cache': only DIR's own). A trailing \"/\" is ignored\n"
+        "  --no-progress        no progress line on stderr (it is shown only on a terminal)\n"
+        "  --help               show this help\n"
+        "  --version            show the version\n"
+        "\n"
+        "The tree below DIR is walked once, whatever is asked. Figures ending in \"+\" are lower\n"
+        "bounds: part of the tree could not be read, or the run was stopped. Exit status: 0 done,\n"
+        "1 a directory could not be counted, 2 DIR cannot be read, 64 bad usage, 130 stopped by\n"
+        "Ctrl-C (the rows reached are printed).\n"
+        "\n"
+        "Example: trelmark-report --disk-usage --hard-links once --exclude .git --top 10 ~/src\n";
+    return text;
 }
 
 ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
     ParsedArguments parsed;
     bool haveDirectory = false;
     bool optionsEnded = false;
+    bool missing = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         const bool isOption = !optionsEnded && argument.size() > 1 && argument.front() == '-';
@@ -67,22 +115,42 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
             parsed.options.count = true;
         } else if (argument == "--no-progress") {
             parsed.options.progress = false;
-        } else if (argument == "--format" || argument.starts_with("--format=")) {
-            std::string_view name;
-            if (argument == "--format") {
-                if (i + 1 == arguments.size()) {
-                    return usageError("--format needs one of text, csv, json");
-                }
-                name = arguments[++i];
-            } else {
-                name = argument.substr(std::string_view("--format=").size());
+        } else if (argument == "--disk-usage") {
+            parsed.options.diskUsage = true;
+        } else if (const auto name = optionValue(arguments, i, "--format", missing)) {
+            if (missing || !parseFormat(*name, parsed.options.format)) {
+                return usageError(missing
+                                      ? "--format needs one of text, csv, json"
+                                      : "unknown format '" + std::string(*name) + "' (text, csv or json)");
             }
-            if (!parseFormat(name, parsed.options.format)) {
-                return usageError("unknown format '" + std::string(name) + "' (text, csv or json)");
+        } else if (const auto levels = optionValue(arguments, i, "--depth", missing)) {
+            std::size_t depth = 0;
+            if (missing || !parseCount(*levels, depth)) {
+                return usageError("--depth needs a number of levels, 0 or more");
             }
+            parsed.options.depth = depth;
+        } else if (const auto count = optionValue(arguments, i, "--top", missing)) {
+            std::size_t top = 0;
+            if (missing || !parseCount(*count, top) || top == 0) {
+                return usageError("--top needs a number of directories, 1 or more");
+            }
+            parsed.options.top = top;
+        } else if (const auto which = optionValue(arguments, i, "--hard-links", missing)) {
+            if (missing || (*which != "every" && *which != "once")) {
+                return usageError("--hard-links needs every or once");
+            }
+            parsed.options.hardLinksOnce = *which == "once";
+        } else if (const auto pattern = optionValue(arguments, i, "--exclude", missing)) {
+            if (missing || pattern->empty()) {
+                return usageError("--exclude needs a pattern");
+            }
+            parsed.options.exclude.emplace_back(*pattern);
         } else {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
+    }
+    if (parsed.options.depth && parsed.options.top) {
+        return usageError("--depth and --top cannot be given together");
     }
     return parsed;
 }

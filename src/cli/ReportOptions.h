@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trelmark::cli {
 
@@ -14,6 +17,12 @@ struct ReportOptions {
     ReportFormat format = ReportFormat::Text;
     bool progress = true;
     std::string directory = ".";  // raw bytes, as given
+    // Instead of the immediate rows: every directory down to `depth` levels, or the `top` largest below.
+    std::optional<std::size_t> depth;
+    std::optional<std::size_t> top;
+    bool diskUsage = false;      // allocated blocks instead of apparent sizes
+    bool hardLinksOnce = false;  // a file with several names counts once
+    std::vector<std::string> exclude;
 };
 
 // The outcome of reading the command line: run, print help or the version, or refuse it.
@@ -27,6 +36,8 @@ struct ParsedArguments {
 // Reads the arguments after the program name. Free of I/O; any thread.
 [[nodiscard]] ParsedArguments parseArguments(std::span<const std::string_view> arguments);
 
+// The lines that show how the command is called, and the whole help.
+[[nodiscard]] std::string_view usageSynopsis() noexcept;
 [[nodiscard]] std::string_view usageText() noexcept;
 
 }  // namespace trelmark::cli

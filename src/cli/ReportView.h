@@ -33,6 +33,7 @@ public:
     void walkProgress(const fs::WalkProgress& progress) override;
     void currentDirectory(std::string_view path) override;
     void surveyProblems(const std::vector<fs::Problem>& problems) override { m_data.problems = problems; }
+    void surveyTree(const fs::WalkedTree& tree) override { m_data.tree = tree; }
 
 private:
     ReportData m_data;

@@ -15,9 +15,9 @@ constexpr int kStatxFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
 
 }  // namespace
 
-void EntryTally::addFile(std::int64_t size) noexcept {
+void EntryTally::addFile(std::uint64_t size) noexcept {
     ++files;
-    saturated |= !addSaturating(bytes, size > 0 ? static_cast<std::uint64_t>(size) : 0);
+    saturated |= !addSaturating(bytes, size);
 }
 
 void EntryTally::addDirectory(std::string_view name, NodeState state, std::uint8_t flags, int error) {
@@ -75,6 +75,9 @@ std::string EntryMeasure::childPath(std::string_view name) const {
 void EntryMeasure::measure(const char* name, std::size_t length, unsigned char type,
                            EntryTally& tally) const {
     const std::string_view view(name, length);
+    if (rules != nullptr && rules->excludes(relativePath, name, length)) {
+        return;
+    }
     if (mounts != nullptr) {
         const std::string path = childPath(view);
         if (mounts->isMount(path)) {
@@ -101,14 +104,26 @@ void EntryMeasure::measure(const char* name, std::size_t length, unsigned char t
         examine(name, length, true, tally);  // replaced by a directory since it was listed
         return;
     }
-    tally.addFile(status.st_size);
+    addFile({status.st_size, static_cast<std::uint64_t>(status.st_blocks), status.st_nlink, status.st_dev,
+             status.st_ino},
+            tally);
+}
+
+void EntryMeasure::addFile(const FileFacts& file, EntryTally& tally) const {
+    if (rules == nullptr) {
+        tally.addFile(file.size > 0 ? static_cast<std::uint64_t>(file.size) : 0);
+    } else if (const std::optional<std::uint64_t> bytes = rules->bytesOf(file)) {
+        tally.addFile(*bytes);
+    }
 }
 
 void EntryMeasure::examine(const char* name, std::size_t length, bool listedAsDirectory,
                            EntryTally& tally) const {
     const std::string_view view(name, length);
     struct statx status {};
-    if (::statx(directory, name, kStatxFlags, STATX_TYPE | STATX_SIZE | STATX_MNT_ID, &status) != 0) {
+    constexpr unsigned kWanted =
+        STATX_TYPE | STATX_SIZE | STATX_MNT_ID | STATX_BLOCKS | STATX_NLINK | STATX_INO;
+    if (::statx(directory, name, kStatxFlags, kWanted, &status) != 0) {
         if (errno == ENOENT) {
             return;
         }
@@ -120,7 +135,9 @@ void EntryMeasure::examine(const char* name, std::size_t length, bool listedAsDi
         return;
     }
     if (!S_ISDIR(status.stx_mode)) {
-        tally.addFile(static_cast<std::int64_t>(status.stx_size));
+        addFile({static_cast<std::int64_t>(status.stx_size), status.stx_blocks, status.stx_nlink,
+                 makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_ino},
+                tally);
         return;
     }
     // A mount made after the walk began, or one the mount table does not show (an automount).

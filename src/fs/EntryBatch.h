@@ -12,6 +12,7 @@
 #include <sys/sysmacros.h>
 
 #include "fs/DirNode.h"
+#include "fs/EntryRules.h"
 #include "fs/KnownMounts.h"
 #include "util/UniqueFd.h"
 
@@ -52,7 +53,7 @@ struct EntryTally {
     std::string foundNames;
     std::vector<Found> found;
 
-    void addFile(std::int64_t size) noexcept;
+    void addFile(std::uint64_t size) noexcept;
     void addDirectory(std::string_view name, NodeState state, std::uint8_t flags, int error);
     void addUnmeasured(std::string_view name, int error);
     void merge(const EntryTally& other);
@@ -75,20 +76,23 @@ struct ListedEntries {
 };
 
 // How to measure the entries of one directory: against its descriptor, with the walk's mount, and with the
-// mounts known to lie in it. `relativePath` is set only for a directory that leads to a known mount.
+// mounts known to lie in it, under the walk's rules. `relativePath` is set only for a directory that leads
+// to a known mount, or when the rules match paths.
 struct EntryMeasure {
     int directory = -1;
     Mount mount;
     const KnownMounts* mounts = nullptr;
     std::string relativePath;
+    const EntryRules* rules = nullptr;  // none: every entry, apparent sizes, every name
 
     // One call per entry: a statx() for a directory or an entry of unknown type (type, size and mount at
-    // once), an fstatat() for anything else; none for a known mount point.
+    // once), an fstatat() for anything else; none for a known mount point or an excluded entry.
     void measure(const char* name, std::size_t length, unsigned char type, EntryTally& tally) const;
 
 private:
     [[nodiscard]] std::string childPath(std::string_view name) const;
     void examine(const char* name, std::size_t length, bool listedAsDirectory, EntryTally& tally) const;
+    void addFile(const FileFacts& file, EntryTally& tally) const;
 };
 
 // One listing batch of a large directory, shared so that idle workers measure its entries beside the

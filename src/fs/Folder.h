@@ -7,6 +7,7 @@
 
 #include "fs/Figure.h"
 #include "fs/Problem.h"
+#include "fs/WalkedTree.h"
 #include "util/Result.h"
 
 namespace trelmark::fs {
@@ -38,6 +39,9 @@ public:
         static_cast<void>(limit);
         return {};
     }
+    // The walk behind this folder's figures, for reading the tree below it without any I/O; empty before
+    // the first question that needed the tree, and for components that keep no snapshot.
+    [[nodiscard]] virtual WalkedTree walkedTree() const { return {}; }
 };
 
 }  // namespace trelmark::fs

@@ -30,6 +30,7 @@ public:
     [[nodiscard]] util::Result<std::unique_ptr<FolderCollection>> SubFolders() override;
     [[nodiscard]] util::Result<std::unique_ptr<FileCollection>> Files() override;
     [[nodiscard]] std::vector<Problem> problems(std::size_t limit) const override;
+    [[nodiscard]] WalkedTree walkedTree() const override { return {m_snapshot, m_node}; }
 
 private:
     // The node of this folder, walking the tree first if that has not happened.

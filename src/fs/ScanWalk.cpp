@@ -51,6 +51,7 @@ util::UniqueFd reopenDirectory(int directory) noexcept {
 ScanWalk::ScanWalk(int root, std::string rootPath, const ScanOptions& options)
     : m_snapshot(std::make_shared<Snapshot>(std::move(rootPath))),
       m_root(reopenDirectory(root)),
+      m_rules(options),
       m_descriptors(options.descriptorBudget),
       m_workers(options.workers),
       m_maxWorkers(options.maxWorkers),

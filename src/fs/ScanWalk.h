@@ -14,6 +14,7 @@
 
 #include "fs/DirectoryReader.h"
 #include "fs/EntryBatch.h"
+#include "fs/EntryRules.h"
 #include "fs/KnownMounts.h"
 #include "fs/ParentDescriptors.h"
 #include "fs/Scanner.h"
@@ -90,6 +91,7 @@ private:
     util::UniqueFd m_root;
     Mount m_mount;
     KnownMounts m_mounts;
+    EntryRules m_rules;
     ParentDescriptors m_descriptors;
     unsigned m_workers;
     unsigned m_maxWorkers;

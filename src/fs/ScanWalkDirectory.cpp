@@ -78,7 +78,7 @@ util::Result<util::UniqueFd> ScanWalk::reopen(std::uint32_t index) {
 }
 
 EntryMeasure ScanWalk::measureFor(std::uint32_t index, int directory) {
-    EntryMeasure measure{directory, m_mount, nullptr, {}};
+    EntryMeasure measure{directory, m_mount, nullptr, {}, &m_rules};
     const NodeStore& nodes = m_snapshot->nodes();
     bool mountsBelow = false;
     {
@@ -86,10 +86,10 @@ EntryMeasure ScanWalk::measureFor(std::uint32_t index, int directory) {
         const std::shared_lock lock(m_commit);
         mountsBelow = !m_abandoned && (nodes[index].flags & kMountsBelow) != 0;
     }
-    if (!mountsBelow) {
+    if (!mountsBelow && !m_rules.needsPaths()) {
         return measure;
     }
-    measure.mounts = &m_mounts;
+    measure.mounts = mountsBelow ? &m_mounts : nullptr;
     std::vector<std::string_view> names;
     for (std::uint32_t at = index; at != Snapshot::kRoot; at = nodes[at].parent) {
         names.push_back(nodes[at].nameView());

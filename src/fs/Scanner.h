@@ -4,17 +4,33 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "fs/Snapshot.h"
 #include "fs/WalkProgress.h"
 
 namespace trelmark::fs {
 
+// What a file adds to the bytes of its directory: its apparent size (st_size), or the room it takes on the
+// disk (st_blocks * 512, less for a sparse file, more for a small one on a large block).
+enum class SizeMeasure { Apparent, Allocated };
+// How a file with several names (hard links) counts: under every name, or under the first name the walk
+// measures and not at all under the others. Which name comes first depends on the workers, so a link
+// shared between two directories may count in either; the sum over the whole walk does not change.
+enum class HardLinks { Every, Once };
+
 struct ScanOptions {
     unsigned workers = 0;              // a fixed number; 0: one per processor, more while calls wait
     unsigned maxWorkers = 0;           // with workers 0: the most it grows to; 0: from the processors
     std::size_t descriptorBudget = 0;  // directory descriptors kept open at once; 0: from RLIMIT_NOFILE
     std::chrono::milliseconds progressInterval{20};
+    SizeMeasure sizeMeasure = SizeMeasure::Apparent;
+    HardLinks hardLinks = HardLinks::Every;
+    // fnmatch() patterns of entries (files and whole directories) the walk leaves out as if they were not
+    // there. A trailing "/" is dropped; then a pattern without "/" is matched against an entry's name
+    // ("*.o" anywhere), one with "/" against its path relative to the walk's root ("src/*.o", "/build": a
+    // leading "/" only anchors it), "*" never crossing a "/".
+    std::vector<std::string> exclude{};
 };
 
 // The parallel walk. Reads every directory below a root once, on worker threads, with descriptors only:

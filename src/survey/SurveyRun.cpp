@@ -70,6 +70,9 @@ SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
     if (m_options.problemLimit > 0) {
         m_sink.surveyProblems(m_folder->problems(m_options.problemLimit));
     }
+    if (const fs::WalkedTree tree = m_folder->walkedTree(); tree.snapshot) {
+        m_sink.surveyTree(tree);
+    }
     m_folder.reset();
     return m_end;
 }

@@ -17,6 +17,7 @@
 //   end.
 //   * failed() at most once; the run ends right after it, with the rows written so far.
 //   * surveyProblems() when the engine was asked for them (SurveyOptions::problemLimit).
+//   * surveyTree() once the surveyed directory's tree was walked, whether the run completed or not.
 //   * surveyEnded() last, exactly once per run.
 //
 // A stop never skips a call that was due: the rows reached keep their figures, marked where incomplete.
@@ -28,6 +29,7 @@
 #include "fs/Figure.h"
 #include "fs/Problem.h"
 #include "fs/WalkProgress.h"
+#include "fs/WalkedTree.h"
 #include "survey/SurveyRow.h"
 
 namespace trelmark::survey {
@@ -69,6 +71,9 @@ public:
     virtual void currentDirectory(std::string_view path) { static_cast<void>(path); }
     // The directories below the surveyed one that could not be read completely.
     virtual void surveyProblems(const std::vector<fs::Problem>& problems) { static_cast<void>(problems); }
+    // The walk behind the rows, to read the tree below the surveyed directory without a second walk.
+    // Keeping it keeps the snapshot alive, and later lookups inside it are answered from it.
+    virtual void surveyTree(const fs::WalkedTree& tree) { static_cast<void>(tree); }
     virtual void surveyEnded(SurveyEnd end) { static_cast<void>(end); }
 };
 

@@ -9,6 +9,7 @@
 
 #include "cli/ReportFormats.h"
 #include "cli/ReportOptions.h"
+#include "cli/TreeFormats.h"
 #include "survey/NumberFormat.h"
 #include "survey/SurveyRow.h"
 
@@ -17,6 +18,39 @@ namespace {
 
 ParsedArguments parse(std::vector<std::string_view> arguments) {
     return parseArguments(arguments);
+}
+
+TEST(ReportOptions, ReadTheTreeListingsAndTheWalkRules) {
+    const ParsedArguments full =
+        parse({"--depth=3", "--disk-usage", "--hard-links", "once", "--exclude", "*.o", "--exclude=/build/"});
+    ASSERT_EQ(full.action, ParsedArguments::Action::Run);
+    EXPECT_EQ(full.options.depth, 3U);
+    EXPECT_FALSE(full.options.top);
+    EXPECT_TRUE(full.options.diskUsage);
+    EXPECT_TRUE(full.options.hardLinksOnce);
+    EXPECT_EQ(full.options.exclude, (std::vector<std::string>{"*.o", "/build/"}));
+    EXPECT_EQ(parse({"--top", "7"}).options.top, 7U);
+    EXPECT_FALSE(parse({"--hard-links=every"}).options.hardLinksOnce);
+}
+
+// A path per row, escaped as names are: quoted in csv where it holds a comma, its bytes in base64 in json.
+TEST(ReportFormats, TreeRowsCarryTheirPathsEscaped) {
+    ReportData data;
+    data.target = "/t";
+    survey::TreeRow row;
+    row.path = std::string("/t/a,b") + '\xff';
+    row.depth = 1;
+    row.row.name = row.path.substr(3);
+    row.row.bytes = fs::Figure{12, false};
+    const std::string csv = formatTreeCsv(data, {row});
+    EXPECT_NE(csv.find("\r\ndir,\"/t/a,b\\xFF\",1,12,,,,,false\r\n"), std::string::npos) << csv;
+    const std::string json = formatTreeJson(data, TreeListing::Top, {row});
+    EXPECT_NE(json.find("\"path\": \"/t/a,b\\\\xFF\", \"path_base64\": \"L3QvYSxi/w==\""), std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"partial\": true"), std::string::npos);
+    const std::string text = formatTreeText(data, TreeListing::Top, {row});
+    EXPECT_NE(text.find("\n/t/a,b\\xFF "), std::string::npos) << text;
+    EXPECT_NE(text.find(" 12+\n"), std::string::npos) << text;
 }
 
 TEST(ReportOptions, ReadTheCommandLine) {
