@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "cli/ReportData.h"
 #include "survey/ProgramState.h"
 #include "survey/SurveyControls.h"
 #include "survey/SurveySink.h"
@@ -30,6 +31,7 @@ class DirectoryList;
 class DriveCatalog;
 class DriveList;
 class FileList;
+class GridExplorer;
 class GridModel;
 class PathField;
 
@@ -71,12 +73,20 @@ public:
     [[nodiscard]] QCheckBox* checkFiles() const noexcept { return m_checkFiles; }
     [[nodiscard]] QTableView* gridList() const noexcept { return m_gridList; }
     [[nodiscard]] GridModel* gridModel() const noexcept { return m_grid; }
+    // Sorting, opening rows and the context menu of the grid.
+    [[nodiscard]] GridExplorer* gridExplorer() const noexcept { return m_explorer; }
+    // The line that says the grid shows a kept walk's figures; nullptr until the first drill-down.
+    [[nodiscard]] QLabel* labelFromWalk() const noexcept { return m_labelFromWalk; }
     [[nodiscard]] QLabel* labelDriveTotalSize() const noexcept { return m_labelDriveTotalSize; }
     [[nodiscard]] QLabel* labelDriveAvailableSpace() const noexcept { return m_labelDriveAvailableSpace; }
 
     // 0: the exit button, which stops a run under way or else quits; 1: the check button, which surveys the
     // directory list's path. A click on button 1 during a run (the window disables it) is ignored.
     void cmdMain_Click(int index);
+
+signals:
+    // The context menu asked for the map of the last survey.
+    void mapRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,7 +115,7 @@ private:
 
     // The survey's sink.
     void driveFigures(fs::Figure total, fs::Figure available) override;
-    void clearRows() override { InitGrid(); }
+    void clearRows() override;
     void setRowCount(int rows) override;
     void rowChanged(int index, const survey::SurveyRow& row, survey::Column column) override;
     void yield() override;
@@ -114,6 +124,17 @@ private:
     // The run found nothing to survey (the directory vanished, or cannot be opened): said in a message,
     // so the previous run's rows are not taken for this directory's.
     void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
+
+    void surveyEnded(survey::SurveyEnd end) override;
+
+    // Exploring the last walk (frmMainExplore.cpp): a sub-directory's row or the parent directory becomes the
+    // surveyed one, its figures from memory, and the path controls follow.
+    void drillDown(int surveyRow);
+    void goUp();
+    void showFromWalk(const std::string& path);
+    void noteFromWalk(const QString& text);
+    // The survey on show, as the report's formats take it.
+    [[nodiscard]] cli::ReportData shownSurvey() const;
 
     // The exit button's caption: "中止" while it stops a run, "終了" otherwise.
     [[nodiscard]] static QString exitCaption(bool stops);
@@ -147,6 +168,11 @@ private:
     QCheckBox* m_checkFiles = nullptr;
     QTableView* m_gridList = nullptr;
     GridModel* m_grid = nullptr;
+    GridExplorer* m_explorer = nullptr;
+    QLabel* m_labelFromWalk = nullptr;
+    // What the run under way is about, and what the grid shows: the grid's rows aside.
+    cli::ReportData m_pending;
+    cli::ReportData m_shown;
     QLabel* m_labelDriveTotalSize = nullptr;
     QLabel* m_labelDriveAvailableSpace = nullptr;
 };
