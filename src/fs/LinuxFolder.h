@@ -28,6 +28,7 @@ public:
     [[nodiscard]] util::Result<Figure> Size() override;
     [[nodiscard]] util::Result<std::unique_ptr<FolderCollection>> SubFolders() override;
     [[nodiscard]] util::Result<std::unique_ptr<FileCollection>> Files() override;
+    [[nodiscard]] std::optional<TreeCount> knownTreeCount() const override;
     [[nodiscard]] std::vector<Problem> problems(std::size_t limit) const override;
 
 private:

@@ -65,6 +65,13 @@ bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, s
 }
 
 bool FolderTally::CountFolderTree(fs::Folder& start, std::uint64_t& files, std::uint64_t& folders) {
+    // A walk that read the whole tree already summed it; only a tree with holes is counted folder by folder,
+    // so that what cannot be read fails the count as it always has.
+    if (const auto known = start.knownTreeCount()) {
+        files += known->files;
+        folders += known->directories;
+        return true;
+    }
     // Adds one folder's own figures and, when it has sub-folders, puts it on the stack to visit them; the
     // stack owns every folder but the first, which the caller keeps alive.
     std::vector<Level> stack;
