@@ -51,7 +51,8 @@ public:
         Busy,         // a run is under way
     };
     // Surveys `path` (raw bytes, as the component names it) from the last completed run's walk, with the
-    // same calls to the sink as run() and no lookup, walk or listing of the file system.
+    // same calls to the sink as run() and no lookup, walk or listing of the file system. Its yields keep to
+    // the yield interval throughout: it reads only memory.
     Revisit revisit(std::string_view path, RunOptions options);
     // A kept walk holds `path` (by its text; a directory the walk could not list is not known until
     // revisited).
@@ -67,7 +68,8 @@ public:
 
 private:
     // Everything around one run: run state, controls, the progress handler, the sink's last calls.
-    void execute(const std::function<SurveyEnd(SurveyRun&)>& perform);
+    // `throttled`: even the yields before each sub-directory keep to the yield interval.
+    void execute(const std::function<SurveyEnd(SurveyRun&)>& perform, bool throttled);
     void setControls(bool running);
     void yieldNow();
     void yieldSoon();
