@@ -44,6 +44,9 @@ GridExplorer::GridExplorer(QTableView& view, GridModel& grid, Survey survey, QOb
     header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setSortIndicatorShown(true);
     header->setSectionsClickable(true);
+    // A click on a header sorts; it does not select the column, as a clickable header otherwise would.
+    disconnect(header, &QHeaderView::sectionPressed, &m_view, nullptr);
+    disconnect(header, &QHeaderView::sectionEntered, &m_view, nullptr);
     connect(header, &QHeaderView::sortIndicatorChanged, m_sorted,
             [this](int section, Qt::SortOrder order) { m_sorted->sort(section, order); });
     m_view.setContextMenuPolicy(Qt::CustomContextMenu);
