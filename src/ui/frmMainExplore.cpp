@@ -62,6 +62,7 @@ void frmMain::showFromWalk(const std::string& path) {
     m_pending.target = path;
     m_pending.counted = countOption();
     m_pending.failure.reset();
+    m_pending.cancelled = false;
     if (!when || m_engine->revisit(path, {countOption()}) != survey::SurveyEngine::Revisit::Shown) {
         noteFromWalk(QStringLiteral("調査の範囲外です（チェックで調べてください）"));
         return;

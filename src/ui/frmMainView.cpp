@@ -73,6 +73,8 @@ void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column
 void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
     m_labelDriveTotalSize->setText(toText(survey::formatFigure(total)));
     m_labelDriveAvailableSpace->setText(toText(survey::formatFigure(available)));
+    m_pending.driveTotalSize = total;
+    m_pending.driveAvailableSpace = available;
 }
 
 void frmMain::EnableControls(bool enabled) {
@@ -123,6 +125,7 @@ void frmMain::yield() {
 }
 
 void frmMain::failed(std::string_view message) {
+    m_shown.failure = std::string(message);
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(util::kProgramTitle), toText(message),
                     QMessageBox::Ok, this);
     box.exec();

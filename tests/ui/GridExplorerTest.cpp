@@ -232,6 +232,7 @@ void GridExplorerTest::contextMenuCopiesOpensSavesAndAsksForTheMap() {
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QByteArray text = csv.readAll();
     QVERIFY(text.startsWith("kind,name,bytes"));
+    QVERIFY(text.contains("\r\ndrive_total,,") && !text.contains("drive_total,,,"));
     QVERIFY(text.contains("\r\ndir,alpha,1000,"));
 
     QSignalSpy map(&form, &ui::frmMain::mapRequested);
