@@ -60,6 +60,7 @@ double timedDrillDown(ui::frmMain& window, int rounds) {
     QTableView& grid = *window.gridList();
     std::vector<double> times;
     std::vector<double> gridTimes;
+    std::vector<double> upTimes;
     for (int round = 0; round < rounds; ++round) {
         const int row = largestSubDirectory(window);
         if (row < 0) {
@@ -76,10 +77,13 @@ double timedDrillDown(ui::frmMain& window, int rounds) {
         timer.restart();
         window.engine().revisit(window.dirData()->rawPath(), {window.checkFiles()->isChecked()});
         gridTimes.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        timer.restart();
         QTest::keyClick(&grid, Qt::Key_Backspace);
+        upTimes.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
     std::sort(times.begin(), times.end());
     std::sort(gridTimes.begin(), gridTimes.end());
+    std::sort(upTimes.begin(), upTimes.end());
     if (times.empty()) {
         std::fprintf(stderr, "no sub-directory to drill into\n");
         return -1;
@@ -88,6 +92,8 @@ double timedDrillDown(ui::frmMain& window, int rounds) {
         "drill-down: %zu rounds, median %.1f ms, max %.1f ms (grid alone: median %.1f ms, max %.1f ms)\n",
         times.size(), times[times.size() / 2], times.back(), gridTimes[gridTimes.size() / 2],
         gridTimes.back());
+    std::printf("back up (Backspace): median %.1f ms, max %.1f ms\n", upTimes[upTimes.size() / 2],
+                upTimes.back());
     return times.back();
 }
 
