@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,15 @@ public:
     [[nodiscard]] virtual util::Result<Figure> Size() = 0;
     [[nodiscard]] virtual util::Result<std::unique_ptr<FolderCollection>> SubFolders() = 0;
     [[nodiscard]] virtual util::Result<std::unique_ptr<FileCollection>> Files() = 0;
+
+    // The files and directories below, at any depth (this one not counted).
+    struct TreeCount {
+        std::uint64_t files = 0;
+        std::uint64_t directories = 0;
+    };
+    // The counts below when a walk has them complete, without asking anything of the file system; empty
+    // otherwise, and then only counting folder by folder tells (and finds what could not be read).
+    [[nodiscard]] virtual std::optional<TreeCount> knownTreeCount() const { return std::nullopt; }
 
     // The directories below that could not be read completely, at most `limit` of them.
     [[nodiscard]] virtual std::vector<Problem> problems(std::size_t limit) const {

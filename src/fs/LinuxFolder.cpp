@@ -105,6 +105,17 @@ util::Result<std::unique_ptr<FileCollection>> LinuxFolder::Files() {
         std::make_unique<SnapshotFiles>(directory.ownFiles, Figure{directory.ownBytes, complete}));
 }
 
+std::optional<Folder::TreeCount> LinuxFolder::knownTreeCount() const {
+    if (!m_snapshot) {
+        return std::nullopt;
+    }
+    const DirNode& node = m_snapshot->node(m_node);
+    if (node.state != NodeState::Read || !node.complete()) {
+        return std::nullopt;
+    }
+    return TreeCount{node.totalFiles, node.totalDirs};
+}
+
 std::vector<Problem> LinuxFolder::problems(std::size_t limit) const {
     return m_snapshot ? m_snapshot->problems(m_node, limit) : std::vector<Problem>{};
 }

@@ -61,9 +61,21 @@ bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, s
     if (!GetFolderObject(path, start)) {
         return false;
     }
-    // Adds one folder's own figures and, when it has sub-folders, puts it on the stack to visit them.
+    return CountFolderTree(*start, files, folders);
+}
+
+bool FolderTally::CountFolderTree(fs::Folder& start, std::uint64_t& files, std::uint64_t& folders) {
+    // A walk that read the whole tree already summed it; only a tree with holes is counted folder by folder,
+    // so that what cannot be read fails the count as it always has.
+    if (const auto known = start.knownTreeCount()) {
+        files += known->files;
+        folders += known->directories;
+        return true;
+    }
+    // Adds one folder's own figures and, when it has sub-folders, puts it on the stack to visit them; the
+    // stack owns every folder but the first, which the caller keeps alive.
     std::vector<Level> stack;
-    const auto enter = [&](std::unique_ptr<fs::Folder> folder) {
+    const auto enter = [&](fs::Folder* folder, std::unique_ptr<fs::Folder> owned) {
         auto ownFiles = folder->Files();
         auto fileCount = ownFiles ? ownFiles.value()->Count() : util::Result<std::uint64_t>(ownFiles.error());
         if (!fileCount) {
@@ -80,11 +92,11 @@ bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, s
         }
         folders += folderCount.value();
         if (folderCount.value() > 0) {
-            stack.push_back({std::move(folder), std::move(subFolders).value()});
+            stack.push_back({std::move(owned), std::move(subFolders).value()});
         }
         return true;
     };
-    if (!enter(std::move(start))) {
+    if (!enter(&start, nullptr)) {
         return false;
     }
     while (!stack.empty()) {
@@ -104,7 +116,8 @@ bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, s
             m_lastError = std::make_error_code(std::errc::operation_canceled);
             return false;
         }
-        if (!enter(std::move(next).value())) {
+        fs::Folder* const folder = next.value().get();
+        if (!enter(folder, std::move(next).value())) {
             return false;
         }
     }

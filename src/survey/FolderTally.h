@@ -34,6 +34,9 @@ public:
     // had been added so far. The path is looked up once; the walk goes down through the folder objects, on
     // a stack of its own, so any depth is fine.
     [[nodiscard]] bool CountFolderTree(std::string_view path, std::uint64_t& files, std::uint64_t& folders);
+    // The same below a folder already at hand, without a lookup; where its walk knows the counts complete
+    // (Folder::knownTreeCount), from those.
+    [[nodiscard]] bool CountFolderTree(fs::Folder& start, std::uint64_t& files, std::uint64_t& folders);
 
     // The error behind the last false result; operation_canceled for a stop.
     [[nodiscard]] std::error_code lastError() const noexcept { return m_lastError; }

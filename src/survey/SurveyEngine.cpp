@@ -14,6 +14,51 @@ void SurveyEngine::run(std::string_view path, RunOptions options) {
     if (m_runState.running()) {
         return;
     }
+    // "チェック" always walks afresh: a walk still kept would answer the lookups from memory.
+    m_kept.reset();
+    const auto began = std::chrono::system_clock::now();
+    execute(
+        [&](SurveyRun& survey) {
+            const SurveyEnd end = survey.perform(path, options.countFiles);
+            std::unique_ptr<fs::Folder> folder = survey.takeFolder();
+            if (end == SurveyEnd::Completed && !m_runState.stopped() && folder != nullptr) {
+                m_kept = std::make_unique<KeptWalk>(std::move(folder), survey.driveFacts(), began);
+            }
+            return end;
+        },
+        false);
+}
+
+SurveyEngine::Revisit SurveyEngine::revisit(std::string_view path, RunOptions options) {
+    if (m_runState.running()) {
+        return Revisit::Busy;
+    }
+    std::unique_ptr<fs::Folder> holder;
+    fs::Folder* const folder = m_kept != nullptr ? m_kept->find(path, holder) : nullptr;
+    if (folder == nullptr) {
+        return Revisit::OutsideWalk;
+    }
+    const bool walkRoot = holder == nullptr;
+    execute(
+        [&](SurveyRun& survey) {
+            return survey.revisit(*folder, m_kept->drive(), walkRoot, options.countFiles);
+        },
+        true);
+    return Revisit::Shown;
+}
+
+bool SurveyEngine::walkHolds(std::string_view path) const noexcept {
+    return m_kept != nullptr && m_kept->contains(path);
+}
+
+std::optional<std::chrono::system_clock::time_point> SurveyEngine::walkTime() const noexcept {
+    if (m_kept == nullptr) {
+        return std::nullopt;
+    }
+    return m_kept->when();
+}
+
+void SurveyEngine::execute(const std::function<SurveyEnd(SurveyRun&)>& perform, bool throttled) {
     m_runState.begin();
     setControls(true);
 
@@ -39,8 +84,16 @@ void SurveyEngine::run(std::string_view path, RunOptions options) {
             m_controls->setBusyPointer(true);
         }
         FolderTally tally(m_state, [this] { yieldSoon(); });
-        SurveyRun survey(m_runState, m_sink, tally, m_options, [this] { yieldNow(); });
-        end = survey.perform(path, options.countFiles);
+        // A revisit reads memory only: a yield per sub-directory would cost more than its rows (a front end
+        // repaints there), so its yields follow the interval like a walk's.
+        SurveyRun survey(m_runState, m_sink, tally, m_options, [this, throttled] {
+            if (throttled) {
+                yieldSoon();
+            } else {
+                yieldNow();
+            }
+        });
+        end = perform(survey);
     }
 
     // Every way out of a run passes here, with the run's objects already released.

@@ -52,6 +52,23 @@ SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
         m_sink.lookupFailed(LookupStep::Folder, m_surveyedPath, m_tally.lastError());
         return SurveyEnd::NotFound;
     }
+    m_dir = m_folder.get();
+    return surveyFolder();
+}
+
+SurveyEnd SurveyRun::revisit(fs::Folder& folder, const DriveFacts& drive, bool walkRoot, bool countFiles) {
+    m_countFiles = countFiles;
+    m_revisit = true;
+    m_walkRoot = walkRoot;
+    m_dir = &folder;
+    m_surveyedPath = folder.Path();
+    m_drive = drive;
+    m_driveTotalSize = drive.total;
+    m_sink.driveFigures(drive.total, drive.available);
+    return surveyFolder();
+}
+
+SurveyEnd SurveyRun::surveyFolder() {
     m_sink.clearRows();
     m_sink.currentDirectory(m_surveyedPath);
     m_rows.resize(kFirstSubFolderRow);
@@ -68,12 +85,11 @@ SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
         sharePass();
     }
     if (m_options.problemLimit > 0) {
-        m_sink.surveyProblems(m_folder->problems(m_options.problemLimit));
+        m_sink.surveyProblems(m_dir->problems(m_options.problemLimit));
     }
-    if (const fs::WalkedTree tree = m_folder->walkedTree(); tree.snapshot) {
+    if (const fs::WalkedTree tree = m_dir->walkedTree(); tree.snapshot) {
         m_sink.surveyTree(tree);
     }
-    m_folder.reset();
     return m_end;
 }
 
@@ -95,12 +111,14 @@ bool SurveyRun::writeDriveLabels() {
         return false;
     }
     m_driveTotalSize = fs::Figure{total.value(), true};
-    m_sink.driveFigures(m_driveTotalSize, fs::Figure{available.value(), true});
+    m_drive.total = m_driveTotalSize;
+    m_drive.available = fs::Figure{available.value(), true};
+    m_sink.driveFigures(m_drive.total, m_drive.available);
     return true;
 }
 
 SurveyRun::Flow SurveyRun::writeAllFilesRow() {
-    auto subFolders = m_folder->SubFolders();
+    auto subFolders = m_dir->SubFolders();
     const auto count =
         subFolders ? subFolders.value()->Count() : util::Result<std::uint64_t>(subFolders.error());
     if (!count) {
@@ -114,12 +132,18 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
 
     std::uint64_t rootSize = 0;
     bool root = false;
-    if (!isDriveRoot(*m_folder, rootSize, root)) {
+    if (m_revisit) {
+        // Inside a walk only its own start can be a drive's root: the walk never crosses a mount.
+        root = m_walkRoot && m_drive.rootSize.has_value();
+        rootSize = root ? *m_drive.rootSize : 0;
+    } else if (!isDriveRoot(*m_dir, rootSize, root)) {
         return failed(m_surveyedPath);
+    } else if (root) {
+        m_drive.rootSize = rootSize;
     }
     // The window shows a drive's total size for its root; the measured size travels beside it. At a root it
     // costs no I/O (the walk has answered it) and a failure there only leaves it out.
-    const auto measured = m_folder->Size();
+    const auto measured = m_dir->Size();
     if (measured) {
         m_rows[kAllFilesRow].measuredBytes = measured.value();
     } else if (!root) {
@@ -132,7 +156,7 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
         // A failure here shows no message: the row shows the counts that were reached.
-        const bool counted = m_tally.CountFolderTree(m_surveyedPath, files, directories);
+        const bool counted = countTree(m_surveyedPath, *m_dir, files, directories);
         writeCounts(kAllFilesRow, files, directories, counted && size.complete);
     }
     return Flow::Continue;
@@ -140,7 +164,7 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
 
 SurveyRun::Flow SurveyRun::writeOwnFilesRow() {
     m_sink.rowChanged(kOwnFilesRow, m_rows[kOwnFilesRow], Column::Name);
-    auto files = m_folder->Files();
+    auto files = m_dir->Files();
     if (!files) {
         return failed(m_surveyedPath);
     }
@@ -162,7 +186,7 @@ SurveyRun::Flow SurveyRun::writeOwnFilesRow() {
 }
 
 std::uint64_t SurveyRun::subFolderCount() {
-    auto subFolders = m_folder->SubFolders();
+    auto subFolders = m_dir->SubFolders();
     const auto count =
         subFolders ? subFolders.value()->Count() : util::Result<std::uint64_t>(subFolders.error());
     if (!count) {
@@ -173,7 +197,7 @@ std::uint64_t SurveyRun::subFolderCount() {
 }
 
 SurveyRun::Flow SurveyRun::sizePass() {
-    auto subFolders = m_folder->SubFolders();
+    auto subFolders = m_dir->SubFolders();
     if (!subFolders) {
         return failed(m_surveyedPath);
     }
@@ -220,7 +244,7 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
     if (m_countFiles) {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
-        const bool counted = m_tally.CountFolderTree(path, files, directories);
+        const bool counted = countTree(path, subFolder, files, directories);
         if (!counted && !m_runState.stopPending()) {
             return failed(path);
         }
@@ -230,7 +254,7 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
 }
 
 void SurveyRun::sharePass() {
-    auto subFolders = m_folder->SubFolders();
+    auto subFolders = m_dir->SubFolders();
     if (!subFolders) {
         static_cast<void>(failed(m_surveyedPath));
         return;
@@ -313,6 +337,12 @@ SurveyRun::Flow SurveyRun::failed(std::string_view path) {
     m_end = SurveyEnd::Failed;
     m_sink.failed(text);
     return Flow::End;
+}
+
+bool SurveyRun::countTree(std::string_view path, fs::Folder& folder, std::uint64_t& files,
+                          std::uint64_t& directories) {
+    return m_revisit ? m_tally.CountFolderTree(folder, files, directories)
+                     : m_tally.CountFolderTree(path, files, directories);
 }
 
 void SurveyRun::writeCounts(std::size_t index, std::uint64_t files, std::uint64_t directories,

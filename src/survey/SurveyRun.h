@@ -10,6 +10,7 @@
 #include "fs/Figure.h"
 #include "fs/Folder.h"
 #include "survey/FolderTally.h"
+#include "survey/KeptWalk.h"
 #include "survey/RunState.h"
 #include "survey/SurveyOptions.h"
 #include "survey/SurveyRow.h"
@@ -29,14 +30,23 @@ public:
     SurveyRun(RunState& runState, SurveySink& sink, FolderTally& tally, const SurveyOptions& options,
               std::function<void()> yield);
 
-    // Surveys `path` (raw bytes); returns with every component object released. Completed also when a
-    // stop ended the run: the engine knows of the stop.
+    // Surveys `path` (raw bytes). Completed also when a stop ended the run: the engine knows of the stop.
+    // The folder surveyed stays with this object (takeFolder), every other component object is released.
     [[nodiscard]] SurveyEnd perform(std::string_view path, bool countFiles);
+    // Surveys a folder of a kept walk without looking anything up: the drive is the walk's, and `walkRoot`
+    // says whether the folder is the one the walk's survey started from.
+    [[nodiscard]] SurveyEnd revisit(fs::Folder& folder, const DriveFacts& drive, bool walkRoot,
+                                    bool countFiles);
+
+    // After perform: the folder surveyed (holding its walk), and what was learnt of its drive.
+    [[nodiscard]] std::unique_ptr<fs::Folder> takeFolder() noexcept { return std::move(m_folder); }
+    [[nodiscard]] const DriveFacts& driveFacts() const noexcept { return m_drive; }
 
 private:
     // What a step leaves for the next: go on, or end the run now.
     enum class Flow { Continue, End };
 
+    [[nodiscard]] SurveyEnd surveyFolder();
     [[nodiscard]] bool writeDriveLabels();
     [[nodiscard]] Flow writeAllFilesRow();
     [[nodiscard]] Flow writeOwnFilesRow();
@@ -52,6 +62,9 @@ private:
     [[nodiscard]] std::uint64_t subFolderCount();
     // Ends the run with the message box naming `path`, unless a stop is pending.
     [[nodiscard]] Flow failed(std::string_view path);
+    // Counts below a folder: by path after a lookup, or from the folder itself when revisiting a walk.
+    [[nodiscard]] bool countTree(std::string_view path, fs::Folder& folder, std::uint64_t& files,
+                                 std::uint64_t& directories);
     void writeCounts(std::size_t index, std::uint64_t files, std::uint64_t directories, bool complete);
     // Sets one figure of a row and tells the sink.
     template <typename Value>
@@ -65,7 +78,11 @@ private:
 
     bool m_countFiles = false;
     std::string m_surveyedPath;
-    std::unique_ptr<fs::Folder> m_folder;
+    std::unique_ptr<fs::Folder> m_folder;  // looked up by perform
+    fs::Folder* m_dir = nullptr;           // the folder surveyed: m_folder's, or a kept walk's
+    bool m_revisit = false;
+    bool m_walkRoot = false;
+    DriveFacts m_drive;
     fs::Figure m_driveTotalSize;
     std::size_t m_subRows = 0;  // sub-directory rows the sink was sized for
     bool m_ownFilesSized = false;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/GridModel.h"
 
+#include <algorithm>
+
 #include <QBrush>
 
 #include "ui/WindowLook.h"
@@ -13,6 +15,7 @@ void GridModel::clear() {
     for (auto& row : m_rows) {
         row.fill(QString());
     }
+    std::fill(m_figures.begin(), m_figures.end(), std::nullopt);
     for (Column& column : m_columns) {
         column.header.clear();
     }
@@ -28,10 +31,12 @@ void GridModel::setDataRowCount(int rows) {
     if (wanted > now) {
         beginInsertRows({}, now, wanted - 1);
         m_rows.resize(static_cast<std::size_t>(wanted));
+        m_figures.resize(m_rows.size());
         endInsertRows();
     } else if (wanted < now) {
         beginRemoveRows({}, wanted, now - 1);
         m_rows.resize(static_cast<std::size_t>(wanted));
+        m_figures.resize(m_rows.size());
         endRemoveRows();
     }
 }
@@ -59,6 +64,10 @@ void GridModel::showHeadings() {
 }
 
 void GridModel::setFigure(int row, const survey::SurveyRow& figures, survey::Column column) {
+    if (!contains(row, static_cast<int>(column))) {
+        return;
+    }
+    m_figures[static_cast<std::size_t>(row)] = figures;
     const std::string text = figures.text(column);
     setText(row, static_cast<int>(column),
             QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
@@ -84,6 +93,13 @@ void GridModel::setHeaderText(int column, const QString& text) {
 QString GridModel::text(int row, int column) const {
     return contains(row, column) ? m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]
                                  : QString();
+}
+
+const survey::SurveyRow* GridModel::figures(int row) const {
+    if (row < 0 || row >= rowCount() || !m_figures[static_cast<std::size_t>(row)]) {
+        return nullptr;
+    }
+    return &*m_figures[static_cast<std::size_t>(row)];
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {

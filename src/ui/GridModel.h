@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -13,8 +14,8 @@ namespace trelmark::ui {
 
 // The result grid `gridList` as a model: rows of six texts, one per survey::Column, under one header row. The
 // header is the view's horizontal header, so model row r is grid row r + 1. Rows are a plain vector: 100,000
-// of them cost six strings each and nothing more. Owned by its view's parent. Thread: the GUI thread. Errors:
-// writes outside the grid are ignored.
+// of them cost six strings each and the survey's row behind them (for sorting, paths and saving). Owned by
+// its view's parent. Thread: the GUI thread. Errors: writes outside the grid are ignored.
 class GridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -43,6 +44,8 @@ public:
     void setHeaderText(int column, const QString& text);
 
     [[nodiscard]] QString text(int row, int column) const;
+    // The survey's row as last handed to setFigure; nullptr for a row no survey wrote.
+    [[nodiscard]] const survey::SurveyRow* figures(int row) const;
     [[nodiscard]] const Column& column(int column) const {
         return m_columns.at(static_cast<std::size_t>(column));
     }
@@ -58,6 +61,7 @@ private:
 
     std::array<Column, kColumns> m_columns;
     std::vector<std::array<QString, kColumns>> m_rows;
+    std::vector<std::optional<survey::SurveyRow>> m_figures;  // beside m_rows, the same length
 };
 
 }  // namespace trelmark::ui

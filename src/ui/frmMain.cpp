@@ -19,6 +19,7 @@
 #include "ui/DriveCatalog.h"
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
+#include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
 #include "ui/PathField.h"
 #include "ui/PathResolution.h"
@@ -156,6 +157,11 @@ void frmMain::createGrid() {
     header->setMinimumSectionSize(1);
     header->setHighlightSections(false);
     header->setSectionsClickable(false);
+    m_explorer = new GridExplorer(
+        *m_gridList, *m_grid, {[this] { return m_shown.target; }, [this] { return shownSurvey(); }}, this);
+    connect(m_explorer, &GridExplorer::openRequested, this, &frmMain::drillDown);
+    connect(m_explorer, &GridExplorer::upRequested, this, &frmMain::goUp);
+    connect(m_explorer, &GridExplorer::mapRequested, this, &frmMain::mapRequested);
 }
 
 void frmMain::setTabOrderAndFocus() {
@@ -209,7 +215,13 @@ void frmMain::cmdMain_Click(int index) {
         }
         return;
     }
-    if (index == 1) {
+    if (index == 1 && !m_engine->running()) {
+        if (m_labelFromWalk != nullptr) {
+            m_labelFromWalk->hide();
+        }
+        m_pending = {};
+        m_pending.target = m_dirData->rawPath();
+        m_pending.counted = countOption();
         m_engine->run(m_dirData->rawPath(), {countOption()});
     }
 }

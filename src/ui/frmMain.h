@@ -14,7 +14,7 @@
 #include <QTime>
 #include <QWidget>
 
-#include "fs/Folder.h"
+#include "cli/ReportData.h"
 #include "survey/ProgramState.h"
 #include "survey/SurveyControls.h"
 #include "survey/SurveySink.h"
@@ -36,6 +36,7 @@ class DirectoryList;
 class DriveCatalog;
 class DriveList;
 class FileList;
+class GridExplorer;
 class GridModel;
 class MapWindow;
 class PathField;
@@ -80,6 +81,10 @@ public:
     [[nodiscard]] QCheckBox* checkFiles() const noexcept { return m_checkFiles; }
     [[nodiscard]] QTableView* gridList() const noexcept { return m_gridList; }
     [[nodiscard]] GridModel* gridModel() const noexcept { return m_grid; }
+    // Sorting, opening rows and the context menu of the grid.
+    [[nodiscard]] GridExplorer* gridExplorer() const noexcept { return m_explorer; }
+    // The line that says the grid shows a kept walk's figures; nullptr until the first drill-down.
+    [[nodiscard]] QLabel* labelFromWalk() const noexcept { return m_labelFromWalk; }
     [[nodiscard]] QLabel* labelDriveTotalSize() const noexcept { return m_labelDriveTotalSize; }
     [[nodiscard]] QLabel* labelDriveAvailableSpace() const noexcept { return m_labelDriveAvailableSpace; }
     // The scroll area that holds the layout's canvas.
@@ -93,12 +98,15 @@ public:
     // directory list's path. A click on button 1 during a run (the window disables it) is ignored.
     void cmdMain_Click(int index);
 
-    // Opens the map of the last survey in a window of its own (Ctrl+M), or says that there is none yet.
+    // Opens the map of the last completed survey in a window of its own (Ctrl+M, or the grid's menu), or
+    // says that there is none yet.
     void openMap();
     // The open map window, or nullptr.
     [[nodiscard]] MapWindow* mapWindow() const noexcept;
 
 signals:
+    // The context menu asked for the map of the last survey.
+    void mapRequested();
     // A block of the map was clicked: the directory's raw path.
     void mapDirectoryActivated(const QByteArray& path);
 
@@ -121,8 +129,6 @@ private:
     void formUnload();
 
     void createMapShortcut();
-    // Keeps the walk of the run under way for the map, once the run has walked it.
-    void retainSurvey();
 
     void TextPath_Change();
     void dirData_Change();
@@ -141,7 +147,7 @@ private:
 
     // The survey's sink.
     void driveFigures(fs::Figure total, fs::Figure available) override;
-    void clearRows() override { InitGrid(); }
+    void clearRows() override;
     void setRowCount(int rows) override;
     void rowChanged(int index, const survey::SurveyRow& row, survey::Column column) override;
     void yield() override;
@@ -150,6 +156,17 @@ private:
     // The run found nothing to survey (the directory vanished, or cannot be opened): said in a message,
     // so the previous run's rows are not taken for this directory's.
     void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
+
+    void surveyEnded(survey::SurveyEnd end) override;
+
+    // Exploring the last walk (frmMainExplore.cpp): a sub-directory's row or the parent directory becomes the
+    // surveyed one, its figures from memory, and the path controls follow.
+    void drillDown(int surveyRow);
+    void goUp();
+    void showFromWalk(const std::string& path);
+    void noteFromWalk(const QString& text);
+    // The survey on show, as the report's formats take it.
+    [[nodiscard]] cli::ReportData shownSurvey() const;
 
     // The exit button's caption: "中止" while it stops a run, "終了" otherwise.
     [[nodiscard]] static QString exitCaption(bool stops);
@@ -176,11 +193,8 @@ private:
 
     QScrollArea* m_scroll = nullptr;
     QWidget* m_canvas = nullptr;
-    // The last survey's folder, which keeps its walk, and the map's copy of it, made when first asked for.
-    // Released when the next run starts, so that "チェック" walks afresh.
-    std::unique_ptr<fs::Folder> m_lastSurvey;
+    // The map's copy of the engine's kept walk, made when first asked for; dropped when the next run starts.
     std::shared_ptr<const survey::MapTree> m_lastMap;
-    QTime m_lastSurveyTime;
     QPointer<MapWindow> m_map;
 
     PathField* m_textPath = nullptr;
@@ -192,6 +206,11 @@ private:
     QCheckBox* m_checkFiles = nullptr;
     QTableView* m_gridList = nullptr;
     GridModel* m_grid = nullptr;
+    GridExplorer* m_explorer = nullptr;
+    QLabel* m_labelFromWalk = nullptr;
+    // What the run under way is about, and what the grid shows: the grid's rows aside.
+    cli::ReportData m_pending;
+    cli::ReportData m_shown;
     QLabel* m_labelDriveTotalSize = nullptr;
     QLabel* m_labelDriveAvailableSpace = nullptr;
 };

@@ -1,8 +1,12 @@
 // The map of the last survey, as frmMain opens it.
+#include <chrono>
+
+#include <QDateTime>
 #include <QMessageBox>
 #include <QShortcut>
 
 #include "survey/MapTree.h"
+#include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
 #include "ui/MapWindow.h"
 #include "ui/frmMain.h"
@@ -13,22 +17,14 @@ void frmMain::createMapShortcut() {
     // A key and no control: the window looks as it always has for whoever does not use the map.
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
     connect(shortcut, &QShortcut::activated, this, &frmMain::openMap);
+    connect(this, &frmMain::mapRequested, this, &frmMain::openMap);
+    // A block clicked on the map drills the grid down to its directory, from the same walk.
+    connect(this, &frmMain::mapDirectoryActivated, this,
+            [this](const QByteArray& path) { showFromWalk(path.toStdString()); });
 }
 
 MapWindow* frmMain::mapWindow() const noexcept {
     return m_map;
-}
-
-void frmMain::retainSurvey() {
-    if (m_lastSurvey || !m_state.fsoSystem) {
-        return;
-    }
-    // The run holds its folder, so this lookup is answered from the run's own walk and shares it.
-    auto folder = m_state.fsoSystem->GetFolder(m_dirData->rawPath());
-    if (folder) {
-        m_lastSurvey = std::move(folder.value());
-        m_lastSurveyTime = QTime::currentTime();
-    }
 }
 
 void frmMain::openMap() {
@@ -37,10 +33,13 @@ void frmMain::openMap() {
                                  QStringLiteral("調査が終わってからマップを開いてください。"));
         return;
     }
-    if (!m_lastMap && m_lastSurvey) {
-        auto tree = survey::MapTree::fromFolder(*m_lastSurvey);
-        if (tree) {
-            m_lastMap = std::make_shared<const survey::MapTree>(std::move(tree.value()));
+    const survey::KeptWalk* const kept = m_engine->keptWalk();
+    if (!m_lastMap && kept != nullptr) {
+        std::unique_ptr<fs::Folder> holder;
+        if (fs::Folder* const root = kept->find(kept->path(), holder)) {
+            if (auto tree = survey::MapTree::fromFolder(*root)) {
+                m_lastMap = std::make_shared<const survey::MapTree>(std::move(tree.value()));
+            }
         }
     }
     if (!m_lastMap) {
@@ -52,7 +51,11 @@ void frmMain::openMap() {
     if (m_map) {
         m_map->close();
     }
-    m_map = new MapWindow(m_lastMap, m_lastSurveyTime, this);
+    const QTime surveyedAt =
+        kept != nullptr
+            ? QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(kept->when())).time()
+            : QTime();
+    m_map = new MapWindow(m_lastMap, surveyedAt, this);
     connect(m_map, &MapWindow::directoryActivated, this,
             [this](const QByteArray& path) { emit mapDirectoryActivated(path); });
     m_map->show();

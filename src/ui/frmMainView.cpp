@@ -69,10 +69,6 @@ void frmMain::setRowCount(int rows) {
 
 void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
     m_grid->setFigure(index, row, column);
-    // The size of "." comes after every walk a run makes, before the run lets go of its folder.
-    if (row.kind == survey::RowKind::OwnFiles && column == survey::Column::Size && m_state.flagRunning) {
-        retainSurvey();
-    }
 }
 
 namespace {
@@ -92,6 +88,8 @@ void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
     showDriveFigure(m_labelDriveAvailableSpace, toText(survey::formatFigure(available)),
                     QStringLiteral("ドライブの空き容量"));
     fitDriveLabels();
+    m_pending.driveTotalSize = total;
+    m_pending.driveAvailableSpace = available;
 }
 
 void frmMain::EnableControls(bool enabled) {
@@ -100,7 +98,7 @@ void frmMain::EnableControls(bool enabled) {
         control->setEnabled(enabled);
     }
     if (!enabled) {
-        m_lastSurvey.reset();
+        // A run begins: the map's copy belongs to the walk it is about to replace.
         m_lastMap.reset();
     }
     if (enabled) {
@@ -147,6 +145,7 @@ void frmMain::yield() {
 }
 
 void frmMain::failed(std::string_view message) {
+    m_shown.failure = std::string(message);
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(util::kProgramTitle), toText(message),
                     QMessageBox::Ok, this);
     box.exec();

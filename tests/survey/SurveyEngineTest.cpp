@@ -45,6 +45,7 @@ protected:
         engine(options).run(directory, {count});
     }
     void stop() { m_engine->stop(); }
+    SurveyEngine::Revisit revisit(std::string_view path) { return m_engine->revisit(path, {count}); }
     [[nodiscard]] Log cellsOf(int row) const {
         Log texts;
         for (int column = 0; column < 6; ++column) {
@@ -332,6 +333,48 @@ TEST_F(SurveyEngineTest, ARootRowShowsTheDrive) {
     // What the walk measured travels beside the drive's size, for the report's machine formats.
     EXPECT_EQ(view.row(1)->measuredBytes, (fs::Figure{385, true}));
     EXPECT_EQ(view.text(3, 0), "data");
+}
+
+TEST_F(SurveyEngineTest, ARevisitInsideTheWalkLooksNothingUpAndWritesWhatAFreshRunWould) {
+    directory = "/data/a";
+    run();
+    const Log fresh = writes();
+    directory = "/data";
+    run();
+    const int walks = fake->walks();
+    const int folders = fake->calls(FakeOp::GetFolder);
+    const int drives = fake->calls(FakeOp::GetDrive);
+    view.clearLog();
+    EXPECT_EQ(revisit("/data/a"), SurveyEngine::Revisit::Shown);
+    EXPECT_EQ(writes(), fresh);
+    EXPECT_EQ(fake->walks(), walks);
+    EXPECT_EQ(fake->calls(FakeOp::GetFolder), folders);
+    EXPECT_EQ(fake->calls(FakeOp::GetDrive), drives);
+    // Back up to the walk's own directory, and the kept walk still answers.
+    view.clearLog();
+    EXPECT_EQ(revisit("/data"), SurveyEngine::Revisit::Shown);
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "5", "3"}));
+    EXPECT_EQ(fake->walks(), walks);
+    expectIdle();
+}
+
+TEST_F(SurveyEngineTest, OnlyACompletedRunKeepsItsWalkAndOnlyForPathsInsideIt) {
+    SurveyEngine& survey = engine();
+    EXPECT_EQ(survey.revisit("/data", {}), SurveyEngine::Revisit::OutsideWalk);
+    survey.run("/data", {});
+    ASSERT_TRUE(survey.walkTime());
+    EXPECT_TRUE(survey.walkHolds("/data/a/x"));
+    EXPECT_FALSE(survey.walkHolds("/database"));
+    view.clearLog();
+    for (const char* outside : {"/", "/database", "/data/nothere", "/data/a/x/y"}) {
+        EXPECT_EQ(survey.revisit(outside, {}), SurveyEngine::Revisit::OutsideWalk) << outside;
+    }
+    EXPECT_TRUE(view.log.empty());
+
+    view.atYieldAfter("", [this] { stop(); });
+    survey.run("/data", {});
+    EXPECT_FALSE(survey.walkTime());
+    EXPECT_EQ(survey.revisit("/data/a", {}), SurveyEngine::Revisit::OutsideWalk);
 }
 
 class BackslashSurveyTest : public SurveyEngineTest {

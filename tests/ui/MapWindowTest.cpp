@@ -14,6 +14,8 @@
 #include "support/TempTree.h"
 #include "survey/MapTree.h"
 #include "ui/MapView.h"
+#include "ui/DirectoryList.h"
+#include "ui/GridModel.h"
 #include "ui/MapWindow.h"
 
 using namespace trelmark;
@@ -162,14 +164,17 @@ void MapWindowTest::ctrlMOpensTheLastSurveyAndSaysWhenThereIsNone() {
     QTest::mouseClick(map->view(), Qt::LeftButton, {}, centreOf(map->view(), 2, Kind::OwnFiles));
     QCOMPARE(activated.count(), 1);
     QCOMPARE(activated.at(0).at(0).toByteArray(), QByteArray::fromStdString(test::canonical(tree / "a/b")));
+    // The click drills the grid down to that directory, from the walk.
+    QCOMPARE(form.dirData()->rawPath(), test::canonical(tree / "a/b"));
+    QCOMPARE(form.gridModel()->text(0, 1), QStringLiteral("5,000"));
 
-    // The map holds the walk only until the next check, which walks afresh.
+    // The map holds the walk only until the next check, which walks afresh (here a/b, where the grid is).
     tree.sparse("a/b/new", 1'000'000);
     form.cmdMain(1)->click();
     form.openMap();
     QVERIFY(form.mapWindow() != nullptr);
     QVERIFY(form.mapWindow() != map);
-    QCOMPARE(form.mapWindow()->view()->tree().node(0).totalBytes, 1'008'700U);
+    QCOMPARE(form.mapWindow()->view()->tree().node(0).totalBytes, 1'005'000U);
 
     // Closing the main window closes the map too, or the program would go on running for it.
     QPointer<ui::MapWindow> last = form.mapWindow();
