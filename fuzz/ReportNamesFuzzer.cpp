@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "cli/ReportFormats.h"
 #include "survey/NumberFormat.h"
+#include "survey/ReportFormats.h"
 #include "util/DisplayName.h"
 #include "util/Utf8.h"
 
@@ -23,8 +23,8 @@ namespace cli = trelmark::cli;
 namespace survey = trelmark::survey;
 namespace util = trelmark::util;
 
-cli::ReportData reportNaming(std::string_view raw, std::uint64_t bytes, bool complete) {
-    cli::ReportData data;
+survey::ReportData reportNaming(std::string_view raw, std::uint64_t bytes, bool complete) {
+    survey::ReportData data;
     data.target = std::string(raw);
     data.counted = true;
     data.driveTotalSize = trelmark::fs::Figure{bytes, true};
@@ -107,8 +107,8 @@ std::string fromBase64(std::string_view text) {
     return out;
 }
 
-void checkJson(const cli::ReportData& data, std::string_view raw) {
-    const std::string json = cli::formatJson(data);
+void checkJson(const survey::ReportData& data, std::string_view raw) {
+    const std::string json = survey::formatJson(data);
     checkLines(json, "json", raw);
     bool found = false;
     std::size_t at = 0;
@@ -142,8 +142,8 @@ std::vector<std::string> csvFields(std::string_view record) {
     return fields;
 }
 
-void checkCsv(const cli::ReportData& data, std::string_view raw) {
-    const std::string csv = cli::formatCsv(data);
+void checkCsv(const survey::ReportData& data, std::string_view raw) {
+    const std::string csv = survey::formatCsv(data);
     checkLines(csv, "csv", raw);
     std::vector<std::string> records;
     for (std::size_t start = 0; start < csv.size();) {
@@ -166,9 +166,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto bytes = input.take<std::uint64_t>();
     const auto flags = input.take<std::uint8_t>();
     const std::string_view raw = input.rest();
-    const cli::ReportData report = reportNaming(raw, bytes, (flags & 1) != 0);
+    const survey::ReportData report = reportNaming(raw, bytes, (flags & 1) != 0);
     checkJson(report, raw);
     checkCsv(report, raw);
-    checkLines(cli::formatText(report), "text", raw);
+    checkLines(survey::formatText(report), "text", raw);
     return 0;
 }

@@ -10,12 +10,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "cli/ReportFormats.h"
 #include "cli/ReportOptions.h"
 #include "cli/ReportView.h"
 #include "cli/StopSignal.h"
 #include "cli/TreeFormats.h"
 #include "fs/LinuxFileSystem.h"
+#include "survey/ReportFormats.h"
 #include "survey/SurveyEngine.h"
 #include "util/DisplayName.h"
 #include "util/PathHelpers.h"
@@ -62,7 +62,7 @@ fs::ScanOptions scanOptions(const ReportOptions& options) {
 }
 
 // The listing of the tree below the target, read from the walk that answered the survey.
-std::string renderTree(const ReportData& data, const ReportOptions& options) {
+std::string renderTree(const survey::ReportData& data, const ReportOptions& options) {
     const survey::SurveyTree tree(data.tree, data.target, data.driveTotalSize.value_or(fs::Figure{}));
     const TreeListing listing = options.depth ? TreeListing::Depth : TreeListing::Top;
     const std::vector<survey::TreeRow> rows =
@@ -78,19 +78,19 @@ std::string renderTree(const ReportData& data, const ReportOptions& options) {
     return formatTreeText(data, listing, rows);
 }
 
-std::string render(const ReportData& data, ReportFormat format) {
+std::string render(const survey::ReportData& data, ReportFormat format) {
     switch (format) {
         case ReportFormat::Csv:
-            return formatCsv(data);
+            return survey::formatCsv(data);
         case ReportFormat::Json:
-            return formatJson(data);
+            return survey::formatJson(data);
         case ReportFormat::Text:
             break;
     }
-    return formatText(data);
+    return survey::formatText(data);
 }
 
-void explainLookupFailure(const LookupFailure& failure) {
+void explainLookupFailure(const survey::LookupFailure& failure) {
     if (failure.step == survey::LookupStep::Drive) {
         complain("cannot find the file system of " + quotedPath(failure.path) + ": " +
                  failure.error.message());
@@ -121,7 +121,7 @@ int survey(const ReportOptions& options, const std::string& target) {
     engine.run(target, {options.count});
     view.finish();
 
-    ReportData data = view.data();
+    survey::ReportData data = view.data();
     if (data.lookupFailure) {
         explainLookupFailure(*data.lookupFailure);
         return ExitUnreadable;

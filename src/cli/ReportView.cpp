@@ -54,7 +54,7 @@ void ReportView::currentDirectory(std::string_view path) {
 }
 
 void ReportView::lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) {
-    m_data.lookupFailure = LookupFailure{step, std::string(path), error};
+    m_data.lookupFailure = survey::LookupFailure{step, std::string(path), error};
 }
 
 }  // namespace trelmark::cli

@@ -4,14 +4,14 @@
 #include <string>
 
 #include "cli/ProgressLine.h"
-#include "cli/ReportData.h"
+#include "survey/ReportData.h"
 #include "survey/SurveySink.h"
 
 namespace trelmark::cli {
 
-// The survey sink of the report tool: it keeps what the engine hands it as a ReportData to print at the
-// end, shows progress on the terminal, and turns a stop signal into a stop of the run at its yields.
-// Owns its data and its progress line. Thread: the main thread. Errors: none; it only records.
+// The survey sink of the report tool: it keeps what the engine hands it as a survey::ReportData to print at
+// the end, shows progress on the terminal, and turns a stop signal into a stop of the run at its yields. Owns
+// its data and its progress line. Thread: the main thread. Errors: none; it only records.
 class ReportView : public survey::SurveySink {
 public:
     ReportView(std::string target, bool count, bool progress);
@@ -19,7 +19,7 @@ public:
     // Called from yield() once a stop signal has come.
     void setStopAction(std::function<void()> action) { m_stopAction = std::move(action); }
 
-    [[nodiscard]] const ReportData& data() const noexcept { return m_data; }
+    [[nodiscard]] const survey::ReportData& data() const noexcept { return m_data; }
     // Ends the progress line, before anything else is written.
     void finish() { m_progress.clear(); }
 
@@ -36,7 +36,7 @@ public:
     void surveyTree(const fs::WalkedTree& tree) override { m_data.tree = tree; }
 
 private:
-    ReportData m_data;
+    survey::ReportData m_data;
     ProgressLine m_progress;
     std::function<void()> m_stopAction;
 };

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ReportData.h"
+#include "survey/ReportData.h"
 #include "survey/SurveyTree.h"
 
 namespace trelmark::cli {
@@ -17,17 +17,19 @@ enum class TreeListing {
 // The report tool's outputs for a listing of directories (survey::TreeRow), each built whole beside the
 // survey's data (drive figures, flags, errors). Free functions without state; any thread; they never fail.
 
-// As formatText, the name column indented by two blanks a level for Depth, the whole path for Top.
-[[nodiscard]] std::string formatTreeText(const ReportData& data, TreeListing listing,
+// As survey::formatText, the name column indented by two blanks a level for Depth, the whole path for Top.
+[[nodiscard]] std::string formatTreeText(const survey::ReportData& data, TreeListing listing,
                                          const std::vector<survey::TreeRow>& rows);
 
-// RFC 4180 as formatCsv, one record per directory: kind ("all" for the target, "dir" below it), path, depth,
-// the figures and whether every figure is exact. The drive's figures come first, as in formatCsv.
-[[nodiscard]] std::string formatTreeCsv(const ReportData& data, const std::vector<survey::TreeRow>& rows);
+// RFC 4180 as survey::formatCsv, one record per directory: kind ("all" for the target, "dir" below it), path,
+// depth, the figures and whether every figure is exact. The drive's figures come first, as in
+// survey::formatCsv.
+[[nodiscard]] std::string formatTreeCsv(const survey::ReportData& data,
+                                        const std::vector<survey::TreeRow>& rows);
 
-// One object as formatJson, with "listing" ("depth" or "top") and "directories" in place of "rows"; paths
-// escaped as names are, with the raw bytes beside them in base64.
-[[nodiscard]] std::string formatTreeJson(const ReportData& data, TreeListing listing,
+// One object as survey::formatJson, with "listing" ("depth" or "top") and "directories" in place of "rows";
+// paths escaped as names are, with the raw bytes beside them in base64.
+[[nodiscard]] std::string formatTreeJson(const survey::ReportData& data, TreeListing listing,
                                          const std::vector<survey::TreeRow>& rows);
 
 }  // namespace trelmark::cli

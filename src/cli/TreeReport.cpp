@@ -1,21 +1,21 @@
-#include "cli/ReportFormats.h"
 #include "cli/TreeFormats.h"
+#include "survey/ReportFormats.h"
 #include "util/DisplayName.h"
 
 namespace trelmark::cli {
 
 namespace {
 
-using detail::base64;
-using detail::csvField;
-using detail::jsonString;
+using survey::detail::base64;
+using survey::detail::csvField;
+using survey::detail::jsonString;
 
 std::string figureOr(const std::optional<fs::Figure>& figure, std::string_view none) {
     return figure ? std::to_string(figure->value) : std::string(none);
 }
 
 std::string shareOr(const std::optional<survey::Share>& share, std::string_view none) {
-    return share ? detail::plainDecimal(share->value) : std::string(none);
+    return share ? survey::detail::plainDecimal(share->value) : std::string(none);
 }
 
 std::string_view listingKey(TreeListing listing) {
@@ -48,7 +48,7 @@ std::string jsonObject(const survey::TreeRow& tree) {
            ", \"complete\": " + (row.complete() ? "true" : "false") + "}";
 }
 
-bool anyIncomplete(const ReportData& data, const std::vector<survey::TreeRow>& rows) {
+bool anyIncomplete(const survey::ReportData& data, const std::vector<survey::TreeRow>& rows) {
     for (const survey::TreeRow& tree : rows) {
         if (!tree.row.complete()) {
             return true;
@@ -59,10 +59,10 @@ bool anyIncomplete(const ReportData& data, const std::vector<survey::TreeRow>& r
 
 }  // namespace
 
-std::string formatTreeText(const ReportData& data, TreeListing listing,
+std::string formatTreeText(const survey::ReportData& data, TreeListing listing,
                            const std::vector<survey::TreeRow>& rows) {
     // The grid's layout, with the listing's rows in place of the survey's.
-    ReportData shown = data;
+    survey::ReportData shown = data;
     shown.rows.clear();
     for (const survey::TreeRow& tree : rows) {
         survey::SurveyRow row = tree.row;
@@ -73,10 +73,10 @@ std::string formatTreeText(const ReportData& data, TreeListing listing,
         }
         shown.rows.emplace_back(std::move(row));
     }
-    return formatText(shown);
+    return survey::formatText(shown);
 }
 
-std::string formatTreeCsv(const ReportData& data, const std::vector<survey::TreeRow>& rows) {
+std::string formatTreeCsv(const survey::ReportData& data, const std::vector<survey::TreeRow>& rows) {
     std::string out = "kind,path,depth,bytes,total_share,used_share,files,dirs,complete\r\n";
     if (data.driveTotalSize && data.driveAvailableSpace) {
         out += "drive_total,,," + figureOr(data.driveTotalSize, "") + ",,,,,true\r\n";
@@ -88,7 +88,7 @@ std::string formatTreeCsv(const ReportData& data, const std::vector<survey::Tree
     return out;
 }
 
-std::string formatTreeJson(const ReportData& data, TreeListing listing,
+std::string formatTreeJson(const survey::ReportData& data, TreeListing listing,
                            const std::vector<survey::TreeRow>& rows) {
     std::string out = "{\n";
     out += "  \"target\": " + jsonString(util::displayName(data.target)) + ",\n";

@@ -14,7 +14,7 @@
 #include <QTableView>
 #include <QUrl>
 
-#include "cli/ReportFormats.h"
+#include "survey/ReportFormats.h"
 #include "survey/SurveyColumns.h"
 #include "ui/GridModel.h"
 #include "ui/GridSortModel.h"
@@ -187,8 +187,8 @@ void GridExplorer::saveAs(Format format) {
 }
 
 bool GridExplorer::save(const QString& fileName, Format format) {
-    const cli::ReportData data = m_survey.report();
-    const std::string text = format == Format::Csv ? cli::formatCsv(data) : cli::formatJson(data);
+    const survey::ReportData data = m_survey.report();
+    const std::string text = format == Format::Csv ? survey::formatCsv(data) : survey::formatJson(data);
     QSaveFile file(fileName);
     if (file.open(QIODevice::WriteOnly) &&
         file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&

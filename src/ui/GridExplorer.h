@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 
-#include "cli/ReportData.h"
+#include "survey/ReportData.h"
 
 class QMenu;
 class QPoint;
@@ -30,8 +30,8 @@ class GridExplorer final : public QObject {
     Q_OBJECT
 public:
     struct Survey {
-        std::function<std::string()> directory;   // the directory whose rows are shown, raw; empty: none
-        std::function<cli::ReportData()> report;  // the survey shown, as the report tool's formats take it
+        std::function<std::string()> directory;      // the directory whose rows are shown, raw; empty: none
+        std::function<survey::ReportData()> report;  // the survey shown, as the report tool's formats take it
     };
     enum class Format { Csv, Json };
 

@@ -14,8 +14,8 @@
 #include <QTime>
 #include <QWidget>
 
-#include "cli/ReportData.h"
 #include "survey/ProgramState.h"
+#include "survey/ReportData.h"
 #include "survey/SurveyControls.h"
 #include "survey/SurveySink.h"
 
@@ -166,7 +166,7 @@ private:
     void showFromWalk(const std::string& path);
     void noteFromWalk(const QString& text);
     // The survey on show, as the report's formats take it.
-    [[nodiscard]] cli::ReportData shownSurvey() const;
+    [[nodiscard]] survey::ReportData shownSurvey() const;
 
     // The exit button's caption: "中止" while it stops a run, "終了" otherwise.
     [[nodiscard]] static QString exitCaption(bool stops);
@@ -209,8 +209,8 @@ private:
     GridExplorer* m_explorer = nullptr;
     QLabel* m_labelFromWalk = nullptr;
     // What the run under way is about, and what the grid shows: the grid's rows aside.
-    cli::ReportData m_pending;
-    cli::ReportData m_shown;
+    survey::ReportData m_pending;
+    survey::ReportData m_shown;
     QLabel* m_labelDriveTotalSize = nullptr;
     QLabel* m_labelDriveAvailableSpace = nullptr;
 };

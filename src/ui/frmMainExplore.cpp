@@ -29,8 +29,8 @@ void frmMain::surveyEnded(survey::SurveyEnd end) {
     m_shown.cancelled = end == survey::SurveyEnd::Stopped;
 }
 
-cli::ReportData frmMain::shownSurvey() const {
-    cli::ReportData data = m_shown;
+survey::ReportData frmMain::shownSurvey() const {
+    survey::ReportData data = m_shown;
     for (int row = 0; row < m_grid->rowCount(); ++row) {
         const survey::SurveyRow* figures = m_grid->figures(row);
         data.rows.push_back(figures != nullptr ? std::optional(*figures) : std::nullopt);

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/ReportFormats.h"
 #include "cli/ReportOptions.h"
 #include "cli/TreeFormats.h"
 #include "survey/NumberFormat.h"
+#include "survey/ReportFormats.h"
 #include "survey/SurveyRow.h"
 
 namespace trelmark::cli {
@@ -35,7 +35,7 @@ TEST(ReportOptions, ReadTheTreeListingsAndTheWalkRules) {
 
 // A path per row, escaped as names are: quoted in csv where it holds a comma, its bytes in base64 in json.
 TEST(ReportFormats, TreeRowsCarryTheirPathsEscaped) {
-    ReportData data;
+    survey::ReportData data;
     data.target = "/t";
     survey::TreeRow row;
     row.path = std::string("/t/a,b") + '\xff';
@@ -89,9 +89,9 @@ survey::SurveyRow row(survey::RowKind kind, std::string name, fs::Figure bytes, 
     return made;
 }
 
-ReportData sample() {
+survey::ReportData sample() {
     using survey::RowKind;
-    ReportData data;
+    survey::ReportData data;
     data.target = "/t";
     data.counted = true;
     data.driveTotalSize = fs::Figure{1'000'000, true};
@@ -110,7 +110,7 @@ ReportData sample() {
 }
 
 TEST(ReportFormats, TextWidensColumnsForLongValuesAndAlignsWideNames) {
-    const std::string text = formatText(sample());
+    const std::string text = survey::formatText(sample());
     EXPECT_EQ(text,
               "DriveTotalSize       1,000,000 bytes\n"
               "DriveAvailableSpace          5 bytes\n"
@@ -123,7 +123,7 @@ TEST(ReportFormats, TextWidensColumnsForLongValuesAndAlignsWideNames) {
 }
 
 TEST(ReportFormats, CsvQuotesWhatNeedsItAndMarksPartialRows) {
-    const std::string csv = formatCsv(sample());
+    const std::string csv = survey::formatCsv(sample());
     EXPECT_EQ(csv,
               "kind,name,bytes,total_share,used_share,files,dirs,complete,measured_bytes\r\n"
               "drive_total,,1000000,,,,,true,\r\n"
@@ -134,10 +134,10 @@ TEST(ReportFormats, CsvQuotesWhatNeedsItAndMarksPartialRows) {
 }
 
 TEST(ReportFormats, JsonEscapesNamesAndKeepsTheirBytes) {
-    ReportData data = sample();
+    survey::ReportData data = sample();
     data.cancelled = true;
     data.problems.push_back({"/t/\xfe", std::make_error_code(std::errc::permission_denied)});
-    const std::string json = formatJson(data);
+    const std::string json = survey::formatJson(data);
     EXPECT_NE(json.find("\"partial\": true,"), std::string::npos);
     EXPECT_NE(json.find("\"cancelled\": true,"), std::string::npos);
     EXPECT_NE(json.find("\"name\": \"名前\\\\x01a,\\\"b\\\"\", \"name_base64\": \"5ZCN5YmNAWEsImIi\""),
@@ -158,12 +158,12 @@ TEST(ReportFormats, JsonEscapesNamesAndKeepsTheirBytes) {
 }
 
 TEST(ReportFormats, AnEmptyRunPrintsOnlyWhatItHas) {
-    ReportData data;
+    survey::ReportData data;
     data.target = "/t";
-    EXPECT_EQ(formatText(data), "");
-    EXPECT_EQ(formatCsv(data),
+    EXPECT_EQ(survey::formatText(data), "");
+    EXPECT_EQ(survey::formatCsv(data),
               "kind,name,bytes,total_share,used_share,files,dirs,complete,measured_bytes\r\n");
-    EXPECT_NE(formatJson(data).find("\"rows\": [],\n  \"errors\": []\n}"), std::string::npos);
+    EXPECT_NE(survey::formatJson(data).find("\"rows\": [],\n  \"errors\": []\n}"), std::string::npos);
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/ReportData.h"
+#include "survey/ReportData.h"
 
-namespace trelmark::cli {
+namespace trelmark::survey {
 
 // The three outputs of the report tool, each built whole from one survey's data. Free functions without
 // state; any thread; they never fail.
@@ -38,4 +38,4 @@ namespace detail {
 [[nodiscard]] std::string base64(std::string_view bytes);
 }  // namespace detail
 
-}  // namespace trelmark::cli
+}  // namespace trelmark::survey

@@ -1,6 +1,6 @@
-#include "cli/ReportData.h"
+#include "survey/ReportData.h"
 
-namespace trelmark::cli {
+namespace trelmark::survey {
 
 bool ReportData::partial() const {
     for (const auto& row : rows) {
@@ -21,4 +21,4 @@ std::vector<survey::SurveyRow> ReportData::reachedRows() const {
     return reached;
 }
 
-}  // namespace trelmark::cli
+}  // namespace trelmark::survey

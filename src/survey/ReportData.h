@@ -11,7 +11,7 @@
 #include "survey/SurveySink.h"
 #include "survey/SurveyTree.h"
 
-namespace trelmark::cli {
+namespace trelmark::survey {
 
 struct LookupFailure {
     survey::LookupStep step = survey::LookupStep::Folder;
@@ -40,4 +40,4 @@ struct ReportData {
     [[nodiscard]] std::vector<survey::SurveyRow> reachedRows() const;
 };
 
-}  // namespace trelmark::cli
+}  // namespace trelmark::survey

@@ -1,9 +1,9 @@
 #include <charconv>
 #include <string_view>
 
-#include "cli/ReportFormats.h"
+#include "survey/ReportFormats.h"
 
-namespace trelmark::cli {
+namespace trelmark::survey {
 
 namespace detail {
 
@@ -82,4 +82,4 @@ std::string formatCsv(const ReportData& data) {
     return out;
 }
 
-}  // namespace trelmark::cli
+}  // namespace trelmark::survey

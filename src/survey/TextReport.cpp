@@ -2,12 +2,12 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/ReportFormats.h"
 #include "survey/NumberFormat.h"
+#include "survey/ReportFormats.h"
 #include "survey/SurveyColumns.h"
 #include "util/DisplayWidth.h"
 
-namespace trelmark::cli {
+namespace trelmark::survey {
 
 namespace {
 
@@ -94,4 +94,4 @@ std::string formatText(const ReportData& data) {
     return out;
 }
 
-}  // namespace trelmark::cli
+}  // namespace trelmark::survey

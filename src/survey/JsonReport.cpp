@@ -1,10 +1,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "cli/ReportFormats.h"
+#include "survey/ReportFormats.h"
 #include "util/DisplayName.h"
 
-namespace trelmark::cli {
+namespace trelmark::survey {
 
 namespace detail {
 
@@ -116,4 +116,4 @@ std::string formatJson(const ReportData& data) {
     return out;
 }
 
-}  // namespace trelmark::cli
+}  // namespace trelmark::survey
