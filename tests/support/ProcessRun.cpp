@@ -4,10 +4,13 @@
 #include <csignal>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,11 +35,33 @@ Channel makePipe() {
     return {util::UniqueFd(ends[0]), util::UniqueFd(ends[1])};
 }
 
+// A pseudo-terminal of a devpts instance of its own, for a chroot whose /dev/pts holds none (a debootstrap
+// tree with only /proc mounted). The mount goes as soon as both ends are open; they keep the instance alive.
+Channel makePrivateTerminal() {
+    char directory[] = "/tmp/trelmark-pts-XXXXXX";
+    if (::geteuid() != 0 || ::mkdtemp(directory) == nullptr) {
+        throw std::runtime_error("openpty: no pseudo-terminal here, and only root could mount one");
+    }
+    Channel channel;
+    if (::mount("devpts", directory, "devpts", MS_NOSUID | MS_NOEXEC, "newinstance,ptmxmode=0666") == 0) {
+        channel.read.reset(::open((std::string(directory) + "/ptmx").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+        if (channel.read && ::unlockpt(channel.read.get()) == 0) {
+            channel.write.reset(::ioctl(channel.read.get(), TIOCGPTPEER, O_RDWR | O_NOCTTY | O_CLOEXEC));
+        }
+        ::umount2(directory, MNT_DETACH);
+    }
+    ::rmdir(directory);
+    if (!channel.write) {
+        throw std::runtime_error("openpty: no devpts could be mounted for a pseudo-terminal");
+    }
+    return channel;
+}
+
 Channel makeTerminal() {
     int master = -1;
     int slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-        throw std::runtime_error("openpty");
+        return makePrivateTerminal();
     }
     Channel channel{util::UniqueFd(master), util::UniqueFd(slave)};
     ::fcntl(master, F_SETFD, FD_CLOEXEC);

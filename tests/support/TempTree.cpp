@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -101,21 +102,41 @@ void removeContents(int rootFd) {
     }
 }
 
+bool isWritableTmpfs(const std::string& directory) {
+    struct statfs memory {};
+    return ::statfs(directory.c_str(), &memory) == 0 && memory.f_type == TMPFS_MAGIC &&
+           ::access(directory.c_str(), W_OK) == 0;
+}
+
+std::string makeDirectory(const std::string& parent) {
+    std::string pattern = parent + "/trelmark-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        fail("mkdtemp");
+    }
+    return pattern;
+}
+
 }  // namespace
 
 TempTree::TempTree(Storage storage) {
     const char* base = std::getenv("TMPDIR");
     std::string directory = base != nullptr && *base != '\0' ? base : "/tmp";
-    struct statfs memory {};
-    if (storage == Storage::Memory && ::statfs("/dev/shm", &memory) == 0 && memory.f_type == TMPFS_MAGIC &&
-        ::access("/dev/shm", W_OK) == 0) {
-        directory = "/dev/shm";
+    if (storage == Storage::Memory && !isWritableTmpfs(directory)) {
+        if (isWritableTmpfs("/dev/shm")) {
+            directory = "/dev/shm";
+        } else if (::geteuid() == 0) {
+            // A chroot or a container often has no /dev/shm; root can make the tmpfs itself. The tree goes
+            // in a directory below the mount so that its root is no mount root (which a survey treats apart).
+            m_mount = makeDirectory(directory);
+            if (::mount("tmpfs", m_mount.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "mode=0700") == 0) {
+                directory = m_mount;
+            } else {
+                ::rmdir(m_mount.c_str());
+                m_mount.clear();
+            }
+        }
     }
-    std::string pattern = directory + "/trelmark-test-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        fail("mkdtemp");
-    }
-    m_root = pattern;
+    m_root = makeDirectory(directory);
 }
 
 TempTree::~TempTree() {
@@ -124,6 +145,9 @@ TempTree::~TempTree() {
         ::rmdir(m_root.c_str());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "TempTree: %s\n", error.what());
+    }
+    if (!m_mount.empty() && (::umount2(m_mount.c_str(), MNT_DETACH) != 0 || ::rmdir(m_mount.c_str()) != 0)) {
+        std::fprintf(stderr, "TempTree: unmount %s: %s\n", m_mount.c_str(), std::strerror(errno));
     }
 }
 

@@ -12,8 +12,10 @@ namespace trelmark::test {
 // may hold any bytes; parent directories are created as needed.
 class TempTree {
 public:
-    // Memory: in a tmpfs (/dev/shm) when there is one, for trees whose making would dominate a test on a
-    // disk file system (a hundred thousand directories cost seconds of journal there); else as Disk.
+    // Memory: in a tmpfs, for trees whose making would dominate a test on a disk file system (a hundred
+    // thousand directories cost seconds of journal there, minutes on a busy machine): $TMPDIR if it is one,
+    // else /dev/shm, else (as root, in a chroot or container without /dev/shm) a tmpfs of the tree's own,
+    // unmounted when the tree goes; else as Disk.
     enum class Storage { Disk, Memory };
 
     explicit TempTree(Storage storage = Storage::Disk);
@@ -44,6 +46,7 @@ public:
     static void removeAll(const std::string& path);
 
 private:
+    std::string m_mount;  // the tree's own tmpfs, or empty
     std::string m_root;
 };
 
