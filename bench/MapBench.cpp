@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long the map of a survey takes to open: trelmark-map-bench [DIR] [WIDTHxHEIGHT].
 // With DIR, walks it through the file-system component as a survey does, then times the copy the map
 // makes of the walk (on the window's thread in the program), the layout and the painting (on a worker).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // trelmark-walk: what a full survey asks of the file-system component, and nothing else, so that its cost
 // can be set beside du and the floor walker.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // floor-walk: the least work a parallel walk can do to sum a tree's apparent size, with no bookkeeping.
 // The scanner is measured against it: what it costs beyond this is the price of its own features.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // slow-fs: a read-only FUSE passthrough that answers every request after a delay, as a network file system
 // does, for the benchmarks and for the tests of stuck and dead mounts.
 //

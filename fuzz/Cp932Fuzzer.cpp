@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The code-page decoder on any bytes with any last index: it reads nothing past the array (the bytes sit in
 // an allocation of exactly their size, so AddressSanitizer stops the run at the first byte too far), writes
 // valid UTF-8, and counts one per character it produced. The encoder on any text: valid bytes out, and only

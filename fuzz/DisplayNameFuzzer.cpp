@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Display names on any bytes: the text is valid UTF-8 holding no control character (a name with a newline
 // or a terminal escape stays one inert line), it turns back into exactly the bytes it came from, and its
 // width is defined.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The count and share formats on any 64-bit count and any double, NaN, infinities, negatives and
 // subnormals included: the text is always well formed, reads back as the number, and says "+" exactly when
 // the figure is a lower bound.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The path helpers on arbitrary text in both styles: they only cut and join, so every result is made of the
 // input's own pieces, and a join adds no doubled separator of its own.
 

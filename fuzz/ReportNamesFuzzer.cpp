@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report tool's outputs around names of any bytes: json, csv and text are valid UTF-8 with no control
 // character inside a line, every name and path reads back to its exact bytes (json through its escapes and
 // through base64, csv through its quoting), and the records keep their shape whatever a name holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make-tree: builds a deterministic, realistic tree of exactly N files and M directories for the benchmarks.
 //
 //   make-tree --files N --dirs M --seed S [--jobs J] [DEST]

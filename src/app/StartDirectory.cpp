@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/StartDirectory.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/TreeFormats.h"
 #include "survey/ReportFormats.h"
 #include "util/DisplayName.h"

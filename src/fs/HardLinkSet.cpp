@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fs/HardLinkSet.h"
 
 namespace trelmark::fs::detail {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fs/KnownMounts.h"
 
 namespace trelmark::fs::detail {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fs/LinuxDrive.h"
 
 #include <sys/statvfs.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fs/OpenPath.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fs/Scanner.h"
 
 #include <algorithm>

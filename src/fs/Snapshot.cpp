@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fs/Snapshot.h"
 
 #include <algorithm>

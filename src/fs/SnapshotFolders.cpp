@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fs/SnapshotFolders.h"
 
 #include "fs/LinuxFolder.h"

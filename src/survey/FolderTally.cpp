@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/FolderTally.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/KeptWalk.h"
 
 #include "fs/FolderCollection.h"

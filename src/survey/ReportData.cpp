@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/ReportData.h"
 
 namespace trelmark::survey {

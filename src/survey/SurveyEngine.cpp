@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/SurveyEngine.h"
 
 #include "survey/FolderTally.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/SurveyRow.h"
 
 #include "survey/NumberFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // How a survey speaks to a front end. One run (SurveyEngine::run) makes these calls on the caller's thread,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/SurveyTree.h"
 
 #include <algorithm>

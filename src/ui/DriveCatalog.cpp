@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/DriveCatalog.h"
 
 #include "util/DisplayName.h"

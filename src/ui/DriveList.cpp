@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/DriveList.h"
 
 #include "ui/DriveCatalog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/IndentDelegate.h"
 
 #include "ui/NameListModel.h"

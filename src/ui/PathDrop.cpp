@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/PathDrop.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // frmMain's browse button: Qt's own file dialog, used as a directory chooser.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // frmMain exploring the last survey's walk: a sub-directory's row opened from the grid, or its parent, is
 // surveyed from memory (SurveyEngine::revisit) and the path controls follow, as for any change of directory.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map of the last survey, as frmMain opens it.
 #include <chrono>
 

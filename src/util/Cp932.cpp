@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/Cp932.h"
 
 #include <algorithm>

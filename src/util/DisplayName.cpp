@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/DisplayName.h"
 
 #include "util/Hex.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/DisplayWidth.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/FindCursor.h"
 
 #include "util/Cp932.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/FindHandles.h"
 
 #include <algorithm>

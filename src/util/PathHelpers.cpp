@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/PathHelpers.h"
 
 #include "util/Utf8.h"

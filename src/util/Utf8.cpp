@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/Utf8.h"
 
 namespace trelmark::util {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up and shutdown: the start directory taken from the command line, the component that must exist
 // before a window is shown, and the two ways out.
 #include <QDialogButtonBox>

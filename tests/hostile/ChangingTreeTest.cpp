@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A tree that other programs change while the report walks it: files and directories appear, vanish and
 // move between directories the whole time. The report must end by itself, with a well-formed report, and
 // the parts of the tree that hold still must read exactly as find counts them.

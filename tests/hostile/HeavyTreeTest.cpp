@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bench-sized: one directory of a million entries, surveyed through the report and held against find. Built
 // only with TRELMARK_HEAVY_TESTS=ON (label "heavy"); it prints how long each step took.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What real disks hold and users hit, surveyed end to end through trelmark-report: names that are not text,
 // special files, links that lead away or in circles, a chain past PATH_MAX, a thousand names for one file,
 // directories nobody may read, sums at the limits of 64 bits, and mounts inside the tree. The component's

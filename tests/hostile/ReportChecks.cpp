@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ReportChecks.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/ComponentWalk.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/ProcessRun.h"
 
 #include <cerrno>

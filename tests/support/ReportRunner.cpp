@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/ReportRunner.h"
 
 #include <filesystem>

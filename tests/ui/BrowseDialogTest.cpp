@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browse button: Qt's own file dialog used as a directory chooser, answered here as a user would answer
 // it, what the path controls do with the choice, and the current directory the dialog leaves behind.
 #include <functional>

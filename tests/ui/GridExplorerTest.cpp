@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The grid's additions driven through real events: a drill-down into the last walk (double-click, Enter)
 // and back up (Backspace, Alt+Up), sorting by a header click, and the rows' context menu.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The grid model on its own: the survey's headings and a grid of 100,000 rows.
 #include <set>
 

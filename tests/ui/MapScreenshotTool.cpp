@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saves a picture of the map window after a survey, for the README: trelmark-map-screenshot DIR OUT.png.
 // Run it under a real X server (script/screenshot-map uses Xvfb) to see what a user sees.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map window driven through real events: hover describes a block, a click announces its directory, a
 // double-click zooms and Backspace goes back; a resize shows only the newest layout; frmMain opens the map
 // of its last survey with Ctrl+M and says so when there is none.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the path field and the three lists follow each other, by the way the directory is chosen, and what
 // the window does with a value a list cannot take.
 #include <QApplication>
