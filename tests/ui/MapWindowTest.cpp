@@ -14,9 +14,9 @@
 #include "WindowFixture.h"
 #include "support/TempTree.h"
 #include "survey/MapTree.h"
-#include "ui/MapView.h"
 #include "ui/DirectoryList.h"
 #include "ui/GridModel.h"
+#include "ui/MapView.h"
 #include "ui/MapWindow.h"
 
 using namespace trelmark;
