@@ -20,7 +20,6 @@
 namespace {
 
 using trelmark::fuzz::check;
-namespace cli = trelmark::cli;
 namespace survey = trelmark::survey;
 namespace util = trelmark::util;
 
