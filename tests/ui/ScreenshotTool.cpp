@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "DarkPalette.h"
 #include "fs/LinuxFileSystem.h"
 #include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
@@ -103,25 +104,6 @@ double timedDrillDown(ui::frmMain& window, int rounds) {
     return times.back();
 }
 
-QPalette darkPalette() {
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(45, 45, 48));
-    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    dark.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
-    dark.setColor(QPalette::Text, QColor(230, 230, 230));
-    dark.setColor(QPalette::Button, QColor(60, 60, 64));
-    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    dark.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
-    dark.setColor(QPalette::ToolTipBase, QColor(60, 60, 64));
-    dark.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(130, 130, 130));
-    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(130, 130, 130));
-    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(130, 130, 130));
-    return dark;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -152,7 +134,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     if (dark) {
         QApplication::setStyle(QStringLiteral("Fusion"));
-        QApplication::setPalette(darkPalette());
+        QApplication::setPalette(trelmark::test::darkPalette());
     }
     survey::ProgramState state;
     state.fsoSystem = fs::createFileSystem();

@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "DarkPalette.h"
 #include "WindowFixture.h"
 #include "support/TempTree.h"
 #include "survey/SurveyEngine.h"
@@ -196,14 +197,7 @@ void WindowOnScreenTest::windowFitsTheScreenAtThisScaleFactor() {
 
 void WindowOnScreenTest::darkPaletteLeavesNoTextOnItsOwnColour() {
     const QPalette before = QApplication::palette();
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(45, 45, 45));
-    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    dark.setColor(QPalette::Text, QColor(230, 230, 230));
-    dark.setColor(QPalette::Button, QColor(60, 60, 60));
-    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-    QApplication::setPalette(dark);
+    QApplication::setPalette(test::darkPalette());
     {
         test::TempTree tree;
         tree.write("sub/file", "x");
