@@ -8,6 +8,7 @@
 
 #include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
+#include "ui/LateAnswers.h"
 #include "ui/PathField.h"
 #include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
@@ -61,8 +62,14 @@ QString frmMain::BrowseDirectory(const QString& initialDirectory, const std::str
         // Any name may be confirmed, existing or not; the placeholder never exists.
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // A directory that is not there opens the current one, as an empty text does.
-        const auto initial = canonicalDirectory(util::JoinPath(toRaw(initialDirectory), "", false));
+        // A directory that is not there opens the current one, as an empty text does; so does one whose file
+        // system does not answer in time.
+        const std::string wanted = util::JoinPath(toRaw(initialDirectory), "", false);
+        const auto answer = wanted.empty() ? std::nullopt
+                                           : LateAnswers::askOnce<std::optional<std::string>>(
+                                                 util::normalizePosixPath(wanted, processDirectory()),
+                                                 [wanted] { return canonicalDirectory(wanted); });
+        const auto initial = answer ? *answer : std::nullopt;
         dialog.setDirectory(
             QFile::decodeName(QByteArray::fromStdString(initial.value_or(processDirectory()))));
         dialog.selectFile(kPlaceholder);
