@@ -107,9 +107,13 @@ void DirectoryList::answerLate(std::uint64_t request, Answer answer) {
         show(request, std::move(*answer));
         return;
     }
-    // Refused, or the directory the list showed before it waited: back to that.
+    // Refused, or the directory the list showed before it waited: back to that, unannounced, so that the
+    // other controls keep what they were given, as after a refusal in time (a typed text stays as typed).
     ListingRequests::Shown before = m_requests.stopWaiting();
-    moveTo(before.path, std::move(before.items), before.current);
+    m_path = std::move(before.path);
+    m_model->setItems(std::move(before.items));
+    setCurrentIndex(m_model->index(before.current));
+    scrollTo(currentIndex());
 }
 
 // The one place where the path and the rows change together: PathChanged only when the path moved.

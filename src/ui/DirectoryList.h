@@ -27,9 +27,10 @@ class NameListModel;
 //
 // The file system is asked on a worker with a deadline (LateAnswers). When it does not answer in time the
 // list takes the value as spelled (made absolute), shows "(応答なし)" below it and stays usable; the answer
-// fills it in when it comes, unless another value was taken meanwhile. A late refusal returns the list to
-// what it showed before, and a late answer that resolves to another path moves it there, each raising
-// PathChanged then.
+// fills it in when it comes, unless another value was taken meanwhile. A late answer that resolves to
+// another path (a link) moves the list there, raising PathChanged then; a late refusal returns it to what
+// it showed before without one, so that the other controls keep what they were given, as after a refusal
+// in time.
 // Owned by its parent; uses the catalog, which must outlive it. Thread: the GUI thread.
 class DirectoryList final : public QListView {
     Q_OBJECT

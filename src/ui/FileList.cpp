@@ -76,9 +76,11 @@ void FileList::answerLate(std::uint64_t request, Answer answer) {
         show(request, std::move(*answer));
         return;
     }
-    // Refused, or the directory the list showed before it waited: back to that.
+    // Refused, or the directory the list showed before it waited: back to that, unannounced, as the
+    // directory list does.
     ListingRequests::Shown before = m_requests.stopWaiting();
-    moveTo(before.path, std::move(before.items));
+    m_path = std::move(before.path);
+    m_model->setItems(std::move(before.items));
 }
 
 void FileList::moveTo(const std::string& path, std::vector<NameListModel::Item> items) {

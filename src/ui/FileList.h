@@ -22,7 +22,7 @@ class NameListModel;
 //
 // The file system is asked on a worker with a deadline (LateAnswers), as the directory list does: past it
 // the list takes the value as spelled and shows "(応答なし)" until the answer fills it in, unless another
-// value was taken meanwhile; a late refusal returns it to what it showed before.
+// value was taken meanwhile; a late refusal returns it, unannounced, to what it showed before.
 // Owned by its parent. Thread: the GUI thread.
 class FileList final : public QListView {
     Q_OBJECT
