@@ -4,8 +4,9 @@
 namespace trelmark::fs {
 
 StalledPaths& StalledPaths::process() {
-    static StalledPaths paths;
-    return paths;
+    // Never destroyed: a worker left behind in a request may answer while the process exits.
+    static auto* const paths = new StalledPaths;
+    return *paths;
 }
 
 void StalledPaths::stalled(const std::string& path) {

@@ -80,7 +80,12 @@ QString frmMain::BrowseDirectory(const QString& initialDirectory, const std::str
     }
     // Whatever was browsed, the process goes on from the start directory. Where that has gone, or never was
     // a directory, it stays where it is: the choice still stands and nothing needs saying.
-    static_cast<void>(::chdir(returnDirectory.c_str()));
+    // On a share that does not answer the change is left to its worker, which makes it when it can.
+    if (!returnDirectory.empty()) {
+        static_cast<void>(
+            LateAnswers::askOnce<bool>(util::normalizePosixPath(returnDirectory, processDirectory()),
+                                       [returnDirectory] { return ::chdir(returnDirectory.c_str()) == 0; }));
+    }
     return result;
 }
 
