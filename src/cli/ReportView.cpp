@@ -89,11 +89,13 @@ void ReportView::flushIfDue() {
 }
 
 void ReportView::flush() {
-    m_lastFlush = std::chrono::steady_clock::now();
-    const double seconds = std::chrono::duration<double>(m_lastFlush - m_started).count();
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - m_started).count();
+    bool sent = false;
     for (std::size_t at = 0; at < m_changed.size(); ++at) {
         if (m_changed[at] && m_data.rows[at]) {
             m_output(rowRecord(static_cast<int>(at), *m_data.rows[at], seconds));
+            sent = true;
         }
         m_changed[at] = false;
     }
@@ -103,6 +105,11 @@ void ReportView::flush() {
             m_output(directoryRecord(m_directory));
         }
         m_progressChanged = false;
+        sent = true;
+    }
+    // The interval runs from the last lines sent: the first rows go out at the first yield that has them.
+    if (sent) {
+        m_lastFlush = now;
     }
 }
 
