@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/DriveCatalog.h"
 
+#include "fs/StalledPaths.h"
 #include "util/DisplayName.h"
 
 namespace trelmark::ui {
@@ -14,6 +15,13 @@ DriveCatalog::DriveCatalog(fs::MountedDrives drives) : m_drives(std::move(drives
 DriveCatalog DriveCatalog::fromSystem() {
     auto drives = fs::MountedDrives::read();
     if (drives && !drives->drives().empty()) {
+        // A mount that did not tell its size in time is as late for every other question: the window's
+        // controls give it a short grace, not a whole deadline each (there is no answer to wait for).
+        for (const fs::MountedDrive& drive : drives->drives()) {
+            if (!drive.answered) {
+                fs::StalledPaths::process().stalled(drive.mountPoint);
+            }
+        }
         return DriveCatalog(std::move(*drives));
     }
     return DriveCatalog(fs::MountedDrives({{"/", "/", "", "", true}}));

@@ -17,7 +17,8 @@ class DriveCatalog {
 public:
     explicit DriveCatalog(fs::MountedDrives drives);
     // The drives of this machine; "/" alone when the mount table cannot be read. Waits at most half a
-    // second for mounts that do not answer (see fs::MountedDrives::read), whatever they do.
+    // second for mounts that do not answer (see fs::MountedDrives::read), whatever they do, and registers
+    // those as late (fs::StalledPaths) for the rest of the process.
     [[nodiscard]] static DriveCatalog fromSystem();
 
     [[nodiscard]] const std::vector<fs::MountedDrive>& drives() const noexcept { return m_drives.drives(); }

@@ -33,6 +33,7 @@ int main(int argc, char* argv[]) {
     window.show();
     static_cast<void>(QTest::qWaitForWindowExposed(&window));
     std::printf("window shown after %lld ms\n", static_cast<long long>(opening.elapsed()));
+    std::fflush(stdout);
     if (arguments.size() > 3) {
         window.TextPath()->setFocus();
         window.TextPath()->selectAll();
