@@ -11,8 +11,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "cli/CompareReport.h"
+#include "cli/OpenedReport.h"
 #include "cli/ReportOptions.h"
+#include "cli/ReportOutput.h"
 #include "cli/ReportView.h"
+#include "cli/SavedSurvey.h"
 #include "cli/StopSignal.h"
 #include "cli/TreeFormats.h"
 #include "fs/LinuxFileSystem.h"
@@ -62,35 +66,6 @@ fs::ScanOptions scanOptions(const ReportOptions& options) {
     return scan;
 }
 
-// The listing of the tree below the target, read from the walk that answered the survey.
-std::string renderTree(const survey::ReportData& data, const ReportOptions& options) {
-    const survey::SurveyTree tree(data.tree, data.target, data.driveTotalSize.value_or(fs::Figure{}));
-    const TreeListing listing = options.depth ? TreeListing::Depth : TreeListing::Top;
-    const std::vector<survey::TreeRow> rows =
-        options.depth ? tree.down(*options.depth) : tree.largest(options.top.value_or(0));
-    switch (options.format) {
-        case ReportFormat::Csv:
-            return formatTreeCsv(data, rows);
-        case ReportFormat::Json:
-            return formatTreeJson(data, listing, rows);
-        case ReportFormat::Text:
-            break;
-    }
-    return formatTreeText(data, listing, rows);
-}
-
-std::string render(const survey::ReportData& data, ReportFormat format) {
-    switch (format) {
-        case ReportFormat::Csv:
-            return survey::formatCsv(data);
-        case ReportFormat::Json:
-            return survey::formatJson(data);
-        case ReportFormat::Text:
-            break;
-    }
-    return survey::formatText(data);
-}
-
 void explainLookupFailure(const survey::LookupFailure& failure) {
     if (failure.step == survey::LookupStep::Drive) {
         complain("cannot find the file system of " + quotedPath(failure.path) + ": " +
@@ -119,6 +94,7 @@ int survey(const ReportOptions& options, const std::string& target) {
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
     view.setStopAction([&engine] { engine.stop(); });
     StopSignal::install();
+    const auto began = std::chrono::system_clock::now();
     engine.run(target, {options.count});
     view.finish();
 
@@ -129,8 +105,14 @@ int survey(const ReportOptions& options, const std::string& target) {
     }
     // A signal after the last yield found nothing left to stop, but it was a request to stop all the same.
     data.cancelled = data.cancelled || StopSignal::requested();
-    const std::string report =
-        options.depth || options.top ? renderTree(data, options) : render(data, options.format);
+    std::optional<std::string> unsaved;
+    if (options.save) {
+        unsaved = saveReport(options, data, began);
+    }
+    const std::string report = options.compare ? compareReport(data, options) : renderReport(data, options);
+    if (report.empty()) {
+        return ExitUnreadable;
+    }
     std::fwrite(report.data(), 1, report.size(), stdout);
     if (std::fflush(stdout) != 0) {
         complain("cannot write the report: " + util::lastSystemError().message());
@@ -138,6 +120,10 @@ int survey(const ReportOptions& options, const std::string& target) {
     }
     for (const fs::Problem& problem : data.problems) {
         complain("cannot read " + quotedPath(problem.path) + ": " + problem.error.message());
+    }
+    if (unsaved) {
+        complain("cannot save the survey to " + quotedPath(*options.save) + ": " + *unsaved);
+        return ExitFailed;
     }
     if (data.cancelled) {
         complain("stopped; figures ending in \"+\" are lower bounds");
@@ -169,6 +155,9 @@ int runReport(std::span<const std::string_view> arguments) {
             return ExitUsage;
         case ParsedArguments::Action::Run:
             break;
+    }
+    if (!parsed.options.open.empty()) {
+        return reportFromSurveys(parsed.options);
     }
     const std::string target = absoluteDirectory(parsed.options.directory);
     if (target.empty()) {

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/ReportOptions.h"
+#include "store/SurveyComparison.h"
+#include "survey/ReportData.h"
+
+namespace trelmark::cli {
+
+// The report of `data` beside the kept survey `options.compare`, in the format asked for. Empty, after
+// saying on stderr why, when that survey cannot be opened or is damaged. The main thread.
+[[nodiscard]] std::string compareReport(const survey::ReportData& data, const ReportOptions& options);
+
+// The formats of a compared report. Text: the grid's columns with "増減" (signed, grouped; "?" after a change
+// whose figures are not both exact) after Size(bytes), and after Files and Dirs when counted, then "新規" or
+// "削除". Csv and json: the fields of survey::formatCsv and formatJson, then bytes_change, files_change,
+// dirs_change, change_complete and status ("kept", "new", "removed"); json adds "compared_with".
+[[nodiscard]] std::string formatComparedText(const survey::ReportData& data,
+                                             const std::vector<store::ComparedRow>& rows);
+[[nodiscard]] std::string formatComparedCsv(const survey::ReportData& data,
+                                            const std::vector<store::ComparedRow>& rows);
+[[nodiscard]] std::string formatComparedJson(const survey::ReportData& data,
+                                             const std::vector<store::ComparedRow>& rows,
+                                             const store::StoredTree& old);
+
+// Several surveys side by side: a total row, then one row per file with its figures at its root or at
+// PATH inside it. Prints the report and returns the exit status, as reportFromSurveys.
+[[nodiscard]] int reportSideBySide(const ReportOptions& options);
+
+}  // namespace trelmark::cli
