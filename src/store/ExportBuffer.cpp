@@ -58,6 +58,7 @@ std::streambuf::int_type ExportBuffer::underflow() {
         }
         if (got <= 0) {
             m_readError = got < 0 ? errno : 0;
+            m_atEnd = true;
             // What is left of an unfinished sequence goes as single bytes.
             const std::vector<unsigned char> rest = std::exchange(m_pending, {});
             for (const unsigned char byte : rest) {

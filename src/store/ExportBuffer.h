@@ -19,6 +19,8 @@ public:
     explicit ExportBuffer(int fd) : m_fd(fd) {}
 
     [[nodiscard]] int readError() const noexcept { return m_readError; }
+    // The whole file has been read: a parser that fails now found it ending early.
+    [[nodiscard]] bool atEnd() const noexcept { return m_atEnd; }
 
 protected:
     int_type underflow() override;
@@ -29,6 +31,7 @@ private:
 
     int m_fd;
     int m_readError = 0;
+    bool m_atEnd = false;
     bool m_inString = false;
     bool m_escape = false;
     std::vector<unsigned char> m_pending;  // the bytes so far of a multi-byte sequence in a string

@@ -24,7 +24,8 @@ constexpr std::size_t kProblemLimit = 100;
 // sub-directories as arrays. Anything else is skipped where its value cannot matter, refused otherwise.
 class ExportHandler final : public nlohmann::json_sax<nlohmann::json> {
 public:
-    ExportHandler(MemoryTree& tree, const ImportChoice& choice) : m_tree(tree), m_choice(choice) {}
+    ExportHandler(MemoryTree& tree, const ImportChoice& choice, const ExportBuffer& input)
+        : m_tree(tree), m_choice(choice), m_input(input) {}
 
     [[nodiscard]] const std::string& error() const noexcept { return m_error; }
     [[nodiscard]] bool finished() const noexcept { return m_finished; }
@@ -49,11 +50,10 @@ public:
     bool end_object() override;
     bool start_array(std::size_t) override;
     bool end_array() override;
-    bool parse_error(std::size_t position, const std::string&,
-                     const nlohmann::detail::exception& ex) override {
-        const bool truncated = std::string_view(ex.what()).find("end of input") != std::string_view::npos;
-        return fail((truncated ? "truncated: the JSON ends at byte " : "not valid JSON at byte ") +
-                    std::to_string(position));
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override {
+        // The parser asks for more only while the JSON is unfinished: failing at the end, it was cut short.
+        return fail(m_input.atEnd() ? std::string("truncated: the JSON ends before its last bracket")
+                                    : "not valid JSON at byte " + std::to_string(position));
     }
 
 private:
@@ -79,6 +79,7 @@ private:
 
     MemoryTree& m_tree;
     ImportChoice m_choice;
+    const ExportBuffer& m_input;
     std::vector<Level> m_levels;
     std::vector<std::uint64_t> m_devices;  // per open directory: the device its files are on
     std::string m_key;
@@ -344,7 +345,7 @@ std::shared_ptr<StoredTree> readNcduExport(int fd, const std::string& fileName, 
     facts.hardLinksOnce = choice.hardLinksOnce;
     ExportBuffer buffer(fd);
     std::istream input(&buffer);
-    ExportHandler handler(*tree, choice);
+    ExportHandler handler(*tree, choice, buffer);
     const bool parsed =
         nlohmann::json::sax_parse(input, &handler, nlohmann::json::input_format_t::json, true);
     if (buffer.readError() != 0) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "store/SqliteHandle.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include <sqlite3.h>
@@ -47,6 +48,9 @@ std::string SqliteHandle::error() const {
     }
     const int code = sqlite3_errcode(m_db);
     const int system = sqlite3_system_errno(m_db);
+    if (system == 0 && (code & 0xff) == SQLITE_FULL) {
+        return std::strerror(ENOSPC);
+    }
     // Disk full, permission and I/O failures come from a system call, whose reason says more.
     if (system != 0 && code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE &&
         (code & 0xff) != SQLITE_CORRUPT && (code & 0xff) != SQLITE_NOTADB) {
