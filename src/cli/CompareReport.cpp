@@ -1,31 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CompareReport.h"
 
-#include <cstdio>
-
 #include "cli/OpenedReport.h"
+#include "cli/ReportCommand.h"
 
 namespace trelmark::cli {
 
-std::string compareReport(const survey::ReportData& data, const ReportOptions& options) {
-    const auto old = openForReport(*options.compare, options);
+ReportOutcome comparedOutcome(ReportOutcome outcome, const survey::ReportData& data,
+                              const ReportOptions& options) {
+    std::string problem;
+    const auto old = openForReport(*options.compare, options, problem);
     if (old == nullptr) {
-        return {};
+        return {{}, {problem}, ExitUnreadable};
     }
     const auto rows = store::compareRows(data.reachedRows(), data.target, *old);
     if (!rows) {
-        reportDamage(*old);
-        return {};
+        return {{}, {damageMessage(*old)}, ExitUnreadable};
     }
     switch (options.format) {
         case ReportFormat::Csv:
-            return formatComparedCsv(data, *rows);
+            outcome.report = formatComparedCsv(data, *rows);
+            break;
         case ReportFormat::Json:
-            return formatComparedJson(data, *rows, *old);
+            outcome.report = formatComparedJson(data, *rows, *old);
+            break;
         case ReportFormat::Text:
+            outcome.report = formatComparedText(data, *rows);
             break;
     }
-    return formatComparedText(data, *rows);
+    return outcome;
 }
 
 }  // namespace trelmark::cli

@@ -5,14 +5,17 @@
 #include <vector>
 
 #include "cli/ReportOptions.h"
+#include "cli/ReportOutcome.h"
 #include "store/SurveyComparison.h"
 #include "survey/ReportData.h"
 
 namespace trelmark::cli {
 
-// The report of `data` beside the kept survey `options.compare`, in the format asked for. Empty, after
-// saying on stderr why, when that survey cannot be opened or is damaged. The main thread.
-[[nodiscard]] std::string compareReport(const survey::ReportData& data, const ReportOptions& options);
+// `outcome` with its report replaced by that of `data` beside the kept survey `options.compare`, in the
+// format asked for; when that survey cannot be opened or is damaged, no report, the message why, and
+// ExitUnreadable. Any thread.
+[[nodiscard]] ReportOutcome comparedOutcome(ReportOutcome outcome, const survey::ReportData& data,
+                                            const ReportOptions& options);
 
 // The formats of a compared report. Text: the grid's columns with "増減" (signed, grouped; "?" after a change
 // whose figures are not both exact) after Size(bytes), and after Files and Dirs when counted, then "新規" or
@@ -27,7 +30,7 @@ namespace trelmark::cli {
                                              const store::StoredTree& old);
 
 // Several surveys side by side: a total row, then one row per file with its figures at its root or at
-// PATH inside it. Prints the report and returns the exit status, as reportFromSurveys.
-[[nodiscard]] int reportSideBySide(const ReportOptions& options);
+// PATH inside it.
+[[nodiscard]] ReportOutcome sideBySide(const ReportOptions& options);
 
 }  // namespace trelmark::cli

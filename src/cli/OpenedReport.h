@@ -16,11 +16,12 @@ namespace trelmark::cli {
 // The main thread.
 [[nodiscard]] int reportFromSurveys(const ReportOptions& options);
 
-// Opens one survey or export for the options, or says on stderr why not (nullptr).
+// Opens one survey or export for the options; nullptr and `problem` (naming the file) when it cannot.
 [[nodiscard]] std::shared_ptr<store::StoredTree> openForReport(const std::string& fileName,
-                                                               const ReportOptions& options);
+                                                               const ReportOptions& options,
+                                                               std::string& problem);
 
-// Says on stderr that `tree`'s file is damaged, and what is wrong.
-void reportDamage(const store::StoredTree& tree);
+// That `tree`'s file is damaged, and what is wrong.
+[[nodiscard]] std::string damageMessage(const store::StoredTree& tree);
 
 }  // namespace trelmark::cli

@@ -5,7 +5,10 @@
 
 #include <unistd.h>
 
+#include "cli/CompareReport.h"
+#include "cli/ReportCommand.h"
 #include "store/SurveyFileWriter.h"
+#include "util/DisplayName.h"
 #include "util/Version.h"
 
 namespace trelmark::cli {
@@ -46,6 +49,21 @@ std::optional<std::string> saveReport(const ReportOptions& options, const survey
     facts.stopped = data.cancelled || (data.tree.snapshot && data.tree.snapshot->stopped());
     facts.problems = data.problems;
     return store::saveSurvey(*options.save, facts, data.tree);
+}
+
+ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& data,
+                              const ReportOptions& options, std::chrono::system_clock::time_point began) {
+    if (data.lookupFailure) {
+        return outcome;
+    }
+    if (options.save) {
+        if (const auto unsaved = saveReport(options, data, began)) {
+            outcome.messages.push_back("cannot save the survey to '" + util::displayName(*options.save) +
+                                       "': " + *unsaved);
+            outcome.status = outcome.status == ExitDone ? ExitFailed : outcome.status;
+        }
+    }
+    return options.compare ? comparedOutcome(std::move(outcome), data, options) : outcome;
 }
 
 }  // namespace trelmark::cli

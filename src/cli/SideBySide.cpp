@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include <cstdio>
-
 #include "cli/CompareReport.h"
 #include "cli/OpenedReport.h"
 #include "cli/ReportCommand.h"
-#include "cli/ReportOutput.h"
+#include "cli/ReportOutcome.h"
 #include "survey/NumberFormat.h"
+#include "util/DisplayName.h"
 #include "util/PathHelpers.h"
 
 namespace trelmark::cli {
@@ -14,8 +13,8 @@ namespace {
 
 // One file's row: its name as given, the figures of its root or of PATH inside it.
 std::optional<survey::SurveyRow> fileRow(const std::string& fileName, const ReportOptions& options,
-                                         survey::SurveyRow& total) {
-    const auto tree = openForReport(fileName, options);
+                                         survey::SurveyRow& total, std::string& problem) {
+    const auto tree = openForReport(fileName, options, problem);
     if (tree == nullptr) {
         return std::nullopt;
     }
@@ -24,12 +23,10 @@ std::optional<survey::SurveyRow> fileRow(const std::string& fileName, const Repo
         options.directoryGiven ? util::normalizePosixPath(options.directory, root) : root;
     const auto record = store::findPath(*tree, target);
     if (!record) {
-        if (record.error() == std::errc::no_such_file_or_directory) {
-            std::fprintf(stderr, "trelmark-report: '%s' holds no directory '%s'\n", fileName.c_str(),
-                         target.c_str());
-        } else {
-            reportDamage(*tree);
-        }
+        problem = record.error() == std::errc::no_such_file_or_directory
+                      ? "'" + util::displayName(fileName) + "' holds no directory '" +
+                            util::displayName(target) + "'"
+                      : damageMessage(*tree);
         return std::nullopt;
     }
     survey::SurveyRow row;
@@ -54,7 +51,7 @@ std::optional<survey::SurveyRow> fileRow(const std::string& fileName, const Repo
 
 }  // namespace
 
-int reportSideBySide(const ReportOptions& options) {
+ReportOutcome sideBySide(const ReportOptions& options) {
     survey::ReportData data;
     data.target = options.directoryGiven ? options.directory : std::string();
     data.counted = options.count;
@@ -64,9 +61,10 @@ int reportSideBySide(const ReportOptions& options) {
     total.bytes = fs::Figure{};
     std::vector<survey::SurveyRow> rows;
     for (const std::string& fileName : options.open) {
-        auto row = fileRow(fileName, options, total);
+        std::string problem;
+        auto row = fileRow(fileName, options, total, problem);
         if (!row) {
-            return ExitUnreadable;
+            return {{}, {problem}, ExitUnreadable};
         }
         rows.push_back(std::move(*row));
     }
@@ -76,9 +74,9 @@ int reportSideBySide(const ReportOptions& options) {
         row.usedShare = survey::shareBetween(*row.bytes, *total.bytes);
         data.rows.emplace_back(std::move(row));
     }
-    const std::string report = renderReport(data, options);
-    std::fwrite(report.data(), 1, report.size(), stdout);
-    return std::fflush(stdout) == 0 && data.partial() == false ? ExitDone : ExitFailed;
+    ReportOutcome outcome = reportOutcome(data, options, {});
+    outcome.status = outcome.status == ExitDone && data.partial() ? ExitFailed : outcome.status;
+    return outcome;
 }
 
 }  // namespace trelmark::cli
