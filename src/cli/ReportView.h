@@ -15,8 +15,9 @@ namespace trelmark::cli {
 
 // The survey sink of the survey process: it keeps what the engine hands it as a survey::ReportData for the
 // final report, and sends the rows as they change (and, asked to, the walk's progress) to the command that
-// supervises it as record lines (RecordLines.h), at most every 100 ms and on flush(). At its yields it asks
-// whether to stop and turns a yes into the stop action, once.
+// supervises it as record lines (RecordLines.h): at its yields, at most every 100 ms (less often where the
+// lines take long to write), and on flush(). At its yields it also asks whether to stop, and turns a yes
+// into the stop action, once.
 // Owns its data. Thread: the engine's one thread. Errors: none; it only records and passes lines on.
 class ReportView : public survey::SurveySink {
 public:
@@ -43,7 +44,6 @@ public:
     void currentDirectory(std::string_view path) override;
     void surveyProblems(const std::vector<fs::Problem>& problems) override { m_data.problems = problems; }
     void surveyTree(const fs::WalkedTree& tree) override { m_data.tree = tree; }
-    void surveyEnded(survey::SurveyEnd end) override;
 
 private:
     void flushIfDue();
@@ -55,6 +55,7 @@ private:
     std::function<void()> m_stopAction;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point m_lastFlush;  // when lines last went out
+    std::chrono::steady_clock::duration m_flushInterval = std::chrono::milliseconds(100);
     std::vector<bool> m_changed;  // by row index: changed since the last flush
     bool m_progressChanged = false;
     std::uint64_t m_entries = 0;

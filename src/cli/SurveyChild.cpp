@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <functional>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,6 +13,7 @@
 #include "cli/ReportCommand.h"
 #include "cli/ReportOutcome.h"
 #include "cli/ReportView.h"
+#include "cli/SavedSurvey.h"
 #include "fs/LinuxFileSystem.h"
 #include "survey/SurveyEngine.h"
 #include "util/DisplayName.h"
@@ -41,6 +43,19 @@ void writeAll(int fd, std::string_view bytes) {
 bool stopAsked(int control) {
     pollfd ready{control, POLLIN, 0};
     return ::poll(&ready, 1, 0) > 0;
+}
+
+// The engine yields before every row, many thousands of times in a large survey: the pipe is asked at most
+// every few milliseconds, well inside the 100 ms a stop may take.
+std::function<bool()> stopCheck(int control) {
+    return [control, asked = std::chrono::steady_clock::time_point{}]() mutable {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - asked < std::chrono::milliseconds(5)) {
+            return false;
+        }
+        asked = now;
+        return stopAsked(control);
+    };
 }
 
 fs::ScanOptions scanOptions(const ReportOptions& options) {
@@ -80,14 +95,20 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
     survey::SurveyEngine engine(state, view,
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
     view.setStopAction([&engine] { engine.stop(); });
-    view.setStopCheck([control] { return stopAsked(control); });
+    view.setStopCheck(stopCheck(control));
+    const auto began = std::chrono::system_clock::now();
     engine.run(target, {options.count});
-    view.flush();
+    if (options.live) {
+        // The stream ends with every row as the report has it. Without it, the report follows at once and
+        // the last lines would go unread.
+        view.flush();
+    }
 
     survey::ReportData data = view.data();
     // A stop after the last yield found nothing left to stop, but it was a request to stop all the same.
     data.cancelled = data.cancelled || stopAsked(control);
-    return sendEnd(records, reportOutcome(data, options, walkedListing(data, options)));
+    return sendEnd(records, withKeptSurveys(reportOutcome(data, options, walkedListing(data, options)), data,
+                                            options, began));
 }
 
 }  // namespace trelmark::cli
