@@ -16,6 +16,7 @@
 #include "cli/StopSignal.h"
 #include "cli/TreeFormats.h"
 #include "fs/LinuxFileSystem.h"
+#include "survey/ReportCollector.h"
 #include "survey/ReportFormats.h"
 #include "survey/SurveyEngine.h"
 #include "util/DisplayName.h"
@@ -114,15 +115,17 @@ int survey(const ReportOptions& options, const std::string& target) {
         complain("cannot start the file-system component");
         return ExitFailed;
     }
-    ReportView view(target, options.count, options.progress && ::isatty(STDERR_FILENO) == 1);
-    survey::SurveyEngine engine(state, view,
+    ReportView view(options.progress && ::isatty(STDERR_FILENO) == 1);
+    survey::ReportCollector collector(view, survey::ReportCollector::Walk::Keep);
+    collector.begin(target, options.count);
+    survey::SurveyEngine engine(state, collector,
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
     view.setStopAction([&engine] { engine.stop(); });
     StopSignal::install();
     engine.run(target, {options.count});
     view.finish();
 
-    survey::ReportData data = view.data();
+    survey::ReportData data = collector.current();
     if (data.lookupFailure) {
         explainLookupFailure(*data.lookupFailure);
         return ExitUnreadable;
@@ -144,7 +147,7 @@ int survey(const ReportOptions& options, const std::string& target) {
         return ExitStopped;
     }
     if (data.failure) {
-        complain(*data.failure);
+        complain(survey::describeFailure(*data.failure));
         return ExitFailed;
     }
     // Without counts no tally fails, but a survey with unreadable parts is still no complete one: a script

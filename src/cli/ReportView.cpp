@@ -7,37 +7,11 @@
 
 namespace trelmark::cli {
 
-ReportView::ReportView(std::string target, bool count, bool progress) : m_progress(progress) {
-    m_data.target = std::move(target);
-    m_data.counted = count;
-}
-
-void ReportView::driveFigures(fs::Figure total, fs::Figure available) {
-    m_data.driveTotalSize = total;
-    m_data.driveAvailableSpace = available;
-}
-
-void ReportView::clearRows() {
-    m_data.rows.clear();
-}
-
-void ReportView::setRowCount(int rows) {
-    m_data.rows.resize(static_cast<std::size_t>(rows < 0 ? 0 : rows));
-}
-
-void ReportView::rowChanged(int index, const survey::SurveyRow& row, survey::Column) {
-    if (index < 0) {
-        return;
-    }
-    if (static_cast<std::size_t>(index) >= m_data.rows.size()) {
-        m_data.rows.resize(static_cast<std::size_t>(index) + 1);
-    }
-    m_data.rows[static_cast<std::size_t>(index)] = row;
-}
+ReportView::ReportView(bool progress) : m_progress(progress) {}
 
 void ReportView::yield() {
-    if (StopSignal::requested() && !m_data.cancelled) {
-        m_data.cancelled = true;
+    if (StopSignal::requested() && !m_stopAsked) {
+        m_stopAsked = true;
         if (m_stopAction) {
             m_stopAction();
         }
@@ -52,10 +26,6 @@ void ReportView::currentDirectory(std::string_view path) {
     if (!path.empty()) {
         m_progress.setDirectory(path);
     }
-}
-
-void ReportView::lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) {
-    m_data.lookupFailure = survey::LookupFailure{step, std::string(path), error};
 }
 
 }  // namespace trelmark::cli
