@@ -43,6 +43,60 @@ std::optional<std::string_view> optionValue(std::span<const std::string_view> ar
     return std::nullopt;
 }
 
+// An option without a value, set in `options`; false when `argument` is none of them.
+bool takeFlag(std::string_view argument, ReportOptions& options) {
+    if (argument == "--count") {
+        options.count = true;
+    } else if (argument == "--no-progress") {
+        options.progress = false;
+    } else if (argument == "--disk-usage") {
+        options.diskUsage = true;
+    } else if (argument == "--live") {
+        options.live = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// An option with a value, read into `options`: nothing when `arguments[i]` is none of them, an empty text
+// when it was read, else what was wrong with it.
+std::optional<std::string> takeValueOption(std::span<const std::string_view> arguments, std::size_t& i,
+                                           ReportOptions& options) {
+    bool missing = false;
+    if (const auto name = optionValue(arguments, i, "--format", missing)) {
+        if (missing || !parseFormat(*name, options.format)) {
+            return missing ? "--format needs one of text, csv, json"
+                           : "unknown format '" + std::string(*name) + "' (text, csv or json)";
+        }
+    } else if (const auto levels = optionValue(arguments, i, "--depth", missing)) {
+        std::size_t depth = 0;
+        if (missing || !parseCount(*levels, depth)) {
+            return "--depth needs a number of levels, 0 or more";
+        }
+        options.depth = depth;
+    } else if (const auto count = optionValue(arguments, i, "--top", missing)) {
+        std::size_t top = 0;
+        if (missing || !parseCount(*count, top) || top == 0) {
+            return "--top needs a number of directories, 1 or more";
+        }
+        options.top = top;
+    } else if (const auto which = optionValue(arguments, i, "--hard-links", missing)) {
+        if (missing || (*which != "every" && *which != "once")) {
+            return "--hard-links needs every or once";
+        }
+        options.hardLinksOnce = *which == "once";
+    } else if (const auto pattern = optionValue(arguments, i, "--exclude", missing)) {
+        if (missing || pattern->empty()) {
+            return "--exclude needs a pattern";
+        }
+        options.exclude.emplace_back(*pattern);
+    } else {
+        return std::nullopt;
+    }
+    return std::string();
+}
+
 ParsedArguments usageError(std::string error) {
     ParsedArguments parsed;
     parsed.action = ParsedArguments::Action::UsageError;
@@ -54,7 +108,9 @@ ParsedArguments usageError(std::string error) {
 
 std::string_view usageSynopsis() noexcept {
     return "Usage: trelmark-report [--count] [--format text|csv|json] [--depth N | --top N] [--disk-usage]\n"
-           "                       [--hard-links every|once] [--exclude PATTERN]... [--no-progress] [DIR]\n";
+           "                       [--hard-links every|once] [--exclude PATTERN]... [--live] "
+           "[--no-progress]\n"
+           "                       [DIR]\n";
 }
 
 std::string_view usageText() noexcept {
@@ -77,6 +133,10 @@ std::string_view usageText() noexcept {
         "                       glob; may be repeated). Without \"/\" it matches an entry's name\n"
         "                       anywhere ('*.o', '.git'); with \"/\" the path below DIR\n"
         "                       ('build/*', '/cache': only DIR's own). A trailing \"/\" is ignored\n"
+        "  --live               while the survey runs, one JSON object a line on stdout each time\n"
+        "                       a row changes: index, kind, name (text and name_base64), each\n"
+        "                       figure with its _complete flag, complete, seconds since the start;\n"
+        "                       the report follows in the chosen format\n"
         "  --no-progress        no progress line on stderr (it is shown only on a terminal)\n"
         "  --help               show this help\n"
         "  --version            show the version\n"
@@ -84,7 +144,8 @@ std::string_view usageText() noexcept {
         "The tree below DIR is walked once, whatever is asked. Figures ending in \"+\" are lower\n"
         "bounds: part of the tree could not be read, or the run was stopped. Exit status: 0 done,\n"
         "1 a directory could not be counted, 2 DIR cannot be read, 64 bad usage, 130 stopped by\n"
-        "Ctrl-C (the rows reached are printed).\n"
+        "Ctrl-C (the rows reached are printed within a second, whatever the file system does; a\n"
+        "second Ctrl-C ends it at once).\n"
         "\n"
         "Example: trelmark-report --disk-usage --hard-links once --exclude .git --top 10 ~/src\n";
     return text;
@@ -94,7 +155,6 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
     ParsedArguments parsed;
     bool haveDirectory = false;
     bool optionsEnded = false;
-    bool missing = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         const bool isOption = !optionsEnded && argument.size() > 1 && argument.front() == '-';
@@ -112,40 +172,12 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
         } else if (argument == "--version") {
             parsed.action = ParsedArguments::Action::Version;
             return parsed;
-        } else if (argument == "--count") {
-            parsed.options.count = true;
-        } else if (argument == "--no-progress") {
-            parsed.options.progress = false;
-        } else if (argument == "--disk-usage") {
-            parsed.options.diskUsage = true;
-        } else if (const auto name = optionValue(arguments, i, "--format", missing)) {
-            if (missing || !parseFormat(*name, parsed.options.format)) {
-                return usageError(missing
-                                      ? "--format needs one of text, csv, json"
-                                      : "unknown format '" + std::string(*name) + "' (text, csv or json)");
+        } else if (takeFlag(argument, parsed.options)) {
+            continue;
+        } else if (const auto error = takeValueOption(arguments, i, parsed.options)) {
+            if (!error->empty()) {
+                return usageError(*error);
             }
-        } else if (const auto levels = optionValue(arguments, i, "--depth", missing)) {
-            std::size_t depth = 0;
-            if (missing || !parseCount(*levels, depth)) {
-                return usageError("--depth needs a number of levels, 0 or more");
-            }
-            parsed.options.depth = depth;
-        } else if (const auto count = optionValue(arguments, i, "--top", missing)) {
-            std::size_t top = 0;
-            if (missing || !parseCount(*count, top) || top == 0) {
-                return usageError("--top needs a number of directories, 1 or more");
-            }
-            parsed.options.top = top;
-        } else if (const auto which = optionValue(arguments, i, "--hard-links", missing)) {
-            if (missing || (*which != "every" && *which != "once")) {
-                return usageError("--hard-links needs every or once");
-            }
-            parsed.options.hardLinksOnce = *which == "once";
-        } else if (const auto pattern = optionValue(arguments, i, "--exclude", missing)) {
-            if (missing || pattern->empty()) {
-                return usageError("--exclude needs a pattern");
-            }
-            parsed.options.exclude.emplace_back(*pattern);
         } else {
             return usageError("unknown option '" + std::string(argument) + "'");
         }

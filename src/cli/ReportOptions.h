@@ -17,6 +17,7 @@ struct ReportOptions {
     bool count = false;
     ReportFormat format = ReportFormat::Text;
     bool progress = true;
+    bool live = false;            // a JSON line on stdout each time a row changes, before the report
     std::string directory = ".";  // raw bytes, as given
     // Instead of the immediate rows: every directory down to `depth` levels, or the `top` largest below.
     std::optional<std::size_t> depth;

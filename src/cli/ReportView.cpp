@@ -3,14 +3,40 @@
 
 #include <utility>
 
-#include "cli/StopSignal.h"
+#include "cli/RecordLines.h"
 
 namespace trelmark::cli {
 
-ReportView::ReportView(bool progress) : m_progress(progress) {}
+namespace {
+
+// Often enough for a person and for a script watching the rows grow, seldom enough that a survey of many
+// rows does not spend its time writing lines.
+constexpr auto kFlushInterval = std::chrono::milliseconds(100);
+
+}  // namespace
+
+ReportView::ReportView(LineOutput output, bool progress)
+    : m_output(std::move(output)), m_progress(progress) {}
+
+void ReportView::driveFigures(fs::Figure total, fs::Figure available) {
+    m_output(driveRecord(total, available));
+}
+
+void ReportView::clearRows() {
+    m_unsent.clear();
+}
+
+void ReportView::setRowCount(int) {}
+
+void ReportView::rowChanged(int index, const survey::SurveyRow& row, survey::Column) {
+    if (index >= 0) {
+        m_unsent.insert_or_assign(static_cast<std::size_t>(index), row);
+    }
+}
 
 void ReportView::yield() {
-    if (StopSignal::requested() && !m_stopAsked) {
+    flushIfDue();
+    if (!m_stopAsked && m_stopCheck && m_stopCheck()) {
         m_stopAsked = true;
         if (m_stopAction) {
             m_stopAction();
@@ -19,12 +45,41 @@ void ReportView::yield() {
 }
 
 void ReportView::walkProgress(const fs::WalkProgress& progress) {
-    m_progress.setCounts(progress.entries, progress.bytes);
+    m_entries = progress.entries;
+    m_bytes = progress.bytes;
+    m_progressChanged = m_progress;
 }
 
 void ReportView::currentDirectory(std::string_view path) {
-    if (!path.empty()) {
-        m_progress.setDirectory(path);
+    if (!path.empty() && m_progress) {
+        m_directory = std::string(path);
+        m_progressChanged = true;
+    }
+}
+
+void ReportView::surveyEnded(survey::SurveyEnd) {
+    flush();
+}
+
+void ReportView::flushIfDue() {
+    if (std::chrono::steady_clock::now() - m_lastFlush >= kFlushInterval) {
+        flush();
+    }
+}
+
+void ReportView::flush() {
+    m_lastFlush = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(m_lastFlush - m_started).count();
+    for (const auto& [at, row] : m_unsent) {
+        m_output(rowRecord(static_cast<int>(at), row, seconds));
+    }
+    m_unsent.clear();
+    if (m_progressChanged) {
+        m_output(progressRecord(m_entries, m_bytes));
+        if (!m_directory.empty()) {
+            m_output(directoryRecord(m_directory));
+        }
+        m_progressChanged = false;
     }
 }
 
