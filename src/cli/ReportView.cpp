@@ -68,8 +68,9 @@ void ReportView::flushIfDue() {
 }
 
 void ReportView::flush() {
-    m_lastFlush = std::chrono::steady_clock::now();
-    const double seconds = std::chrono::duration<double>(m_lastFlush - m_started).count();
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - m_started).count();
+    const bool sent = !m_unsent.empty() || m_progressChanged;
     for (const auto& [at, row] : m_unsent) {
         m_output(rowRecord(static_cast<int>(at), row, seconds));
     }
@@ -80,6 +81,10 @@ void ReportView::flush() {
             m_output(directoryRecord(m_directory));
         }
         m_progressChanged = false;
+    }
+    // The interval runs from the last lines sent: the first rows go out at the first yield that has them.
+    if (sent) {
+        m_lastFlush = now;
     }
 }
 

@@ -51,7 +51,7 @@ private:
     std::function<bool()> m_stopCheck;
     std::function<void()> m_stopAction;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point m_lastFlush = m_started;
+    std::chrono::steady_clock::time_point m_lastFlush;  // when lines last went out
     std::map<std::size_t, survey::SurveyRow> m_unsent;  // by row index: changed since the last flush
     bool m_progressChanged = false;
     std::uint64_t m_entries = 0;

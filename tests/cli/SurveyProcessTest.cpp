@@ -145,7 +145,7 @@ TEST(ReportOutcome, TheRowsStandInForAWalkThatNeverCameBack) {
     EXPECT_NE(reportOutcome(data, options, top).report.find("/t/b"), std::string::npos);
 }
 
-TEST(ReportView, SendsEachChangedRowOnceAFlushAndStopsOnce) {
+TEST(ReportView, SendsTheFirstRowsAtOnceThenEachChangedRowOnceAnIntervalAndStopsOnce) {
     std::vector<std::string> lines;
     ReportView view([&](std::string_view line) { lines.emplace_back(line); }, false);
     view.setRowCount(3);
@@ -153,13 +153,18 @@ TEST(ReportView, SendsEachChangedRowOnceAFlushAndStopsOnce) {
     view.rowChanged(0, row(RowKind::AllFiles, "ALL FILES", fs::Figure{2, false}), survey::Column::Size);
     view.rowChanged(2, row(RowKind::SubDirectory, "a", fs::Figure{2, true}), survey::Column::Size);
     view.walkProgress({});
-    view.flush();
-    ASSERT_EQ(lines.size(), 2U) << "the latest of each changed row, and no progress when not asked";
+    view.yield();
+    ASSERT_EQ(lines.size(), 2U) << "the first rows at once: the latest of each, no progress when not asked";
     const Record first = parseRecord(lines[0]);
     ASSERT_TRUE(std::holds_alternative<RowRecord>(first));
     EXPECT_EQ(std::get<RowRecord>(first).row.bytes, (fs::Figure{2, false}));
     view.flush();
     EXPECT_EQ(lines.size(), 2U);
+    view.rowChanged(2, row(RowKind::SubDirectory, "a", fs::Figure{3, true}), survey::Column::Size);
+    view.yield();
+    EXPECT_EQ(lines.size(), 2U) << "the next lines wait for the interval";
+    view.flush();
+    EXPECT_EQ(lines.size(), 3U);
 
     int stops = 0;
     view.setStopCheck([] { return true; });

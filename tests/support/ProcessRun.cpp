@@ -143,6 +143,9 @@ ProcessRun runProcess(const std::vector<std::string>& command, const ProcessOpti
             if (i == 1 && options.whileRunning && run.err.size() > before) {
                 options.whileRunning(pid, run.err);
             }
+            if (i == 0 && options.whileOutput && run.out.size() > before) {
+                options.whileOutput(pid, run.out);
+            }
         }
     }
     out.read.reset();

@@ -26,10 +26,11 @@ ProcessRun ReportRunner::runOnTerminal(const std::vector<std::string>& arguments
 }
 
 ProcessRun ReportRunner::runWatched(const std::vector<std::string>& arguments,
-                                    const WhileRunning& whileRunning) const {
+                                    const WhileRunning& whileRunning, const WhileRunning& whileOutput) const {
     ProcessOptions options;
     options.deadline = m_deadline;
     options.whileRunning = whileRunning;
+    options.whileOutput = whileOutput;
     options.tick = std::chrono::milliseconds(10);
     return runProcess(command(arguments, User::Root), options);
 }
