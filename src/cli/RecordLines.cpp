@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/RecordLines.h"
 
+#include <charconv>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -198,6 +199,18 @@ Record parseRecord(std::string_view line) {
         return raw ? Record(DirectoryRecord{std::move(*raw)}) : Record(Unreadable{});
     }
     return Unreadable{};
+}
+
+std::optional<std::size_t> rowIndex(std::string_view line) {
+    constexpr std::string_view kStart = "{\"index\": ";
+    if (!line.starts_with(kStart)) {
+        return std::nullopt;
+    }
+    std::size_t index = 0;
+    const char* const digits = line.data() + kStart.size();
+    const auto [end, error] = std::from_chars(digits, line.data() + line.size(), index);
+    const bool comma = end != digits && end < line.data() + line.size() && *end == ',';
+    return error == std::errc{} && comma ? std::optional(index) : std::nullopt;
 }
 
 std::optional<std::string> fromBase64(std::string_view text) {

@@ -56,6 +56,9 @@ using Record = std::variant<Unreadable, RowRecord, DriveRecord, ProgressRecord, 
 
 // One line as a record function wrote it, without or with its "\n".
 [[nodiscard]] Record parseRecord(std::string_view line);
+// The index of a row's line, read from its start alone (a row's figures are read only when needed); empty
+// for any other line.
+[[nodiscard]] std::optional<std::size_t> rowIndex(std::string_view line);
 
 // Standard base64 back to bytes; empty where `text` is not base64.
 [[nodiscard]] std::optional<std::string> fromBase64(std::string_view text);

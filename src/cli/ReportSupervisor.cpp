@@ -197,19 +197,21 @@ bool ReportSupervisor::readRecords() {
 }
 
 void ReportSupervisor::take(std::string_view line) {
-    Record record = parseRecord(line);
-    if (auto* row = std::get_if<RowRecord>(&record)) {
-        const auto index = static_cast<std::size_t>(row->index);
-        if (index >= m_data.rows.size()) {
-            m_data.rows.resize(index + 1);
+    if (const std::optional<std::size_t> index = rowIndex(line)) {
+        // Kept as it came: only a report made here, without the survey's, needs the figures.
+        if (*index >= m_rowLines.size()) {
+            m_rowLines.resize(*index + 1);
         }
-        m_data.rows[index] = std::move(row->row);
+        m_rowLines[*index] = line;
         if (m_options.live) {
             m_progress.clear();
             std::fwrite(line.data(), 1, line.size(), stdout);
             std::fflush(stdout);
         }
-    } else if (const auto* drive = std::get_if<DriveRecord>(&record)) {
+        return;
+    }
+    Record record = parseRecord(line);
+    if (const auto* drive = std::get_if<DriveRecord>(&record)) {
         m_data.driveTotalSize = drive->total;
         m_data.driveAvailableSpace = drive->available;
     } else if (const auto* progress = std::get_if<ProgressRecord>(&record)) {
@@ -261,6 +263,13 @@ ReportOutcome ReportSupervisor::fromRows(std::string failure) {
         ::kill(m_child, SIGKILL);  // held by a request: it goes when the request ends
     }
     survey::ReportData data = m_data;
+    data.rows.resize(m_rowLines.size());
+    for (std::size_t index = 0; index < m_rowLines.size(); ++index) {
+        Record record = parseRecord(m_rowLines[index]);
+        if (auto* row = std::get_if<RowRecord>(&record)) {
+            data.rows[index] = std::move(row->row);
+        }
+    }
     data.cancelled = m_stopped.has_value();
     ReportOutcome outcome = reportOutcome(data, m_options, rowListing(data, m_options));
     if (!m_stopped) {

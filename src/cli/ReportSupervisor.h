@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -51,7 +52,8 @@ private:
     [[nodiscard]] ReportOutcome fromRows(std::string failure);
 
     ReportOptions m_options;
-    survey::ReportData m_data;
+    survey::ReportData m_data;            // all but the rows
+    std::vector<std::string> m_rowLines;  // by index: the latest line of each row
     ProgressLine m_progress;
     pid_t m_child = -1;
     util::UniqueFd m_records;  // the survey's record lines

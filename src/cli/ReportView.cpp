@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ReportView.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "cli/RecordLines.h"
@@ -9,9 +10,10 @@ namespace trelmark::cli {
 
 namespace {
 
-// Often enough for a person and for a script watching the rows grow, seldom enough that a survey of many
-// rows does not spend its time writing lines.
+// Often enough for a person and for a script watching the rows grow. A survey of many rows, whose lines
+// take long to write, sends them less often: at most a fiftieth of its time goes to them.
 constexpr auto kFlushInterval = std::chrono::milliseconds(100);
+constexpr int kFlushShare = 50;
 
 }  // namespace
 
@@ -57,12 +59,8 @@ void ReportView::currentDirectory(std::string_view path) {
     }
 }
 
-void ReportView::surveyEnded(survey::SurveyEnd) {
-    flush();
-}
-
 void ReportView::flushIfDue() {
-    if (std::chrono::steady_clock::now() - m_lastFlush >= kFlushInterval) {
+    if (std::chrono::steady_clock::now() - m_lastFlush >= m_flushInterval) {
         flush();
     }
 }
@@ -84,7 +82,9 @@ void ReportView::flush() {
     }
     // The interval runs from the last lines sent: the first rows go out at the first yield that has them.
     if (sent) {
-        m_lastFlush = now;
+        m_lastFlush = std::chrono::steady_clock::now();
+        m_flushInterval =
+            std::max<std::chrono::steady_clock::duration>(kFlushInterval, kFlushShare * (m_lastFlush - now));
     }
 }
 

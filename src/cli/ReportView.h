@@ -14,8 +14,9 @@ namespace trelmark::cli {
 
 // The survey sink of the survey process, behind the survey::ReportCollector that assembles the final report:
 // it sends the rows as they change (and, asked to, the walk's progress) to the command that supervises it as
-// record lines (RecordLines.h), at most every 100 ms and on flush(). At its yields it asks whether to stop
-// and turns a yes into the stop action, once.
+// record lines (RecordLines.h): at its yields, at most every 100 ms (less often where the lines take long to
+// write), and on flush(). At its yields it also asks whether to stop, and turns a yes into the stop action,
+// once.
 // Owns the rows changed since the last lines went out. Thread: the engine's one thread. Errors: none; it
 // only passes lines on.
 class ReportView : public survey::SurveySink {
@@ -40,7 +41,6 @@ public:
     void lookupFailed(survey::LookupStep, std::string_view, std::error_code) override {}
     void walkProgress(const fs::WalkProgress& progress) override;
     void currentDirectory(std::string_view path) override;
-    void surveyEnded(survey::SurveyEnd end) override;
 
 private:
     void flushIfDue();
@@ -52,6 +52,7 @@ private:
     std::function<void()> m_stopAction;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point m_lastFlush;  // when lines last went out
+    std::chrono::steady_clock::duration m_flushInterval = std::chrono::milliseconds(100);
     std::map<std::size_t, survey::SurveyRow> m_unsent;  // by row index: changed since the last flush
     bool m_progressChanged = false;
     std::uint64_t m_entries = 0;

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <functional>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -44,6 +45,19 @@ bool stopAsked(int control) {
     return ::poll(&ready, 1, 0) > 0;
 }
 
+// The engine yields before every row, many thousands of times in a large survey: the pipe is asked at most
+// every few milliseconds, well inside the 100 ms a stop may take.
+std::function<bool()> stopCheck(int control) {
+    return [control, asked = std::chrono::steady_clock::time_point{}]() mutable {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - asked < std::chrono::milliseconds(5)) {
+            return false;
+        }
+        asked = now;
+        return stopAsked(control);
+    };
+}
+
 fs::ScanOptions scanOptions(const ReportOptions& options) {
     fs::ScanOptions scan;
     scan.sizeMeasure = options.diskUsage ? fs::SizeMeasure::Allocated : fs::SizeMeasure::Apparent;
@@ -82,9 +96,13 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
     survey::SurveyEngine engine(state, collector,
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
     view.setStopAction([&engine] { engine.stop(); });
-    view.setStopCheck([control] { return stopAsked(control); });
+    view.setStopCheck(stopCheck(control));
     engine.run(target, {options.count});
-    view.flush();
+    if (options.live) {
+        // The stream ends with every row as the report has it. Without it, the report follows at once and
+        // the last lines would go unread.
+        view.flush();
+    }
 
     survey::ReportData data = collector.current();
     // A stop after the last yield found nothing left to stop, but it was a request to stop all the same.
