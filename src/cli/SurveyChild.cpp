@@ -13,6 +13,7 @@
 #include "cli/ReportCommand.h"
 #include "cli/ReportOutcome.h"
 #include "cli/ReportView.h"
+#include "cli/SavedSurvey.h"
 #include "fs/LinuxFileSystem.h"
 #include "survey/ReportCollector.h"
 #include "survey/SurveyEngine.h"
@@ -97,6 +98,7 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
     view.setStopAction([&engine] { engine.stop(); });
     view.setStopCheck(stopCheck(control));
+    const auto began = std::chrono::system_clock::now();
     engine.run(target, {options.count});
     if (options.live) {
         // The stream ends with every row as the report has it. Without it, the report follows at once and
@@ -107,7 +109,8 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
     survey::ReportData data = collector.current();
     // A stop after the last yield found nothing left to stop, but it was a request to stop all the same.
     data.cancelled = data.cancelled || stopAsked(control);
-    return sendEnd(records, reportOutcome(data, options, walkedListing(data, options)));
+    return sendEnd(records, withKeptSurveys(reportOutcome(data, options, walkedListing(data, options)), data,
+                                            options, began));
 }
 
 }  // namespace trelmark::cli
