@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include "cli/OpenedReport.h"
 #include "cli/ReportOptions.h"
 #include "cli/ReportOutcome.h"
 #include "cli/ReportSupervisor.h"
@@ -72,6 +73,9 @@ int runReport(std::span<const std::string_view> arguments) {
             return ExitUsage;
         case ParsedArguments::Action::Run:
             break;
+    }
+    if (!parsed.options.open.empty()) {
+        return reportFromSurveys(parsed.options);
     }
     const std::string target = absoluteDirectory(parsed.options.directory);
     if (target.empty()) {

@@ -97,10 +97,55 @@ std::optional<std::string> takeValueOption(std::span<const std::string_view> arg
     return std::string();
 }
 
+// A kept survey's file, as takeValueOption reads its options.
+std::optional<std::string> takeFileOption(std::span<const std::string_view> arguments, std::size_t& i,
+                                          ReportOptions& options) {
+    bool missing = false;
+    for (const std::string_view name : {"--save", "--open", "--compare"}) {
+        const auto file = optionValue(arguments, i, name, missing);
+        if (!file) {
+            continue;
+        }
+        if (missing || file->empty()) {
+            return std::string(name) + " needs a file name";
+        }
+        if (name == "--save") {
+            options.save = std::string(*file);
+        } else if (name == "--open") {
+            options.open.emplace_back(*file);
+        } else {
+            options.compare = std::string(*file);
+        }
+        return std::string();
+    }
+    return std::nullopt;
+}
+
 ParsedArguments usageError(std::string error) {
     ParsedArguments parsed;
     parsed.action = ParsedArguments::Action::UsageError;
     parsed.error = std::move(error);
+    return parsed;
+}
+
+// Options that cannot work together.
+ParsedArguments checkCombination(ParsedArguments parsed) {
+    const ReportOptions& options = parsed.options;
+    if (options.depth && options.top) {
+        return usageError("--depth and --top cannot be given together");
+    }
+    if (options.save && !options.open.empty()) {
+        return usageError("--save keeps a new survey; it cannot be given with --open");
+    }
+    if (options.compare && (options.depth || options.top)) {
+        return usageError("--compare shows the immediate rows; it cannot be given with --depth or --top");
+    }
+    if (options.open.size() > 1 && (options.compare || options.depth || options.top)) {
+        return usageError("several --open files give one row each; --compare, --depth and --top need one");
+    }
+    if (!options.open.empty() && (!options.exclude.empty() || options.hardLinksOnce || options.live)) {
+        return usageError("--exclude, --hard-links and --live apply to a walk; an opened survey has none");
+    }
     return parsed;
 }
 
@@ -110,7 +155,9 @@ std::string_view usageSynopsis() noexcept {
     return "Usage: trelmark-report [--count] [--format text|csv|json] [--depth N | --top N] [--disk-usage]\n"
            "                       [--hard-links every|once] [--exclude PATTERN]... [--live] "
            "[--no-progress]\n"
-           "                       [DIR]\n";
+           "                       [--save FILE] [--compare OLD] [DIR]\n"
+           "       trelmark-report [--count] [--format ...] [--depth N | --top N] [--disk-usage]\n"
+           "                       [--compare OLD] --open FILE [--open FILE]... [PATH]\n";
 }
 
 std::string_view usageText() noexcept {
@@ -138,14 +185,21 @@ std::string_view usageText() noexcept {
         "                       figure with its _complete flag, complete, seconds since the start;\n"
         "                       the report follows in the chosen format\n"
         "  --no-progress        no progress line on stderr (it is shown only on a terminal)\n"
+        "  --save FILE          keep the survey in FILE (an SQLite database, one record per\n"
+        "                       directory), replacing it only once the new one is whole\n"
+        "  --open FILE          answer from a kept survey (or an ncdu JSON export, as ncdu -o\n"
+        "                       and gdu -o write it) instead of walking; PATH, a directory inside\n"
+        "                       it, drills down. Several --open give one row per file and a total\n"
+        "  --compare OLD        add each row's change since the kept survey OLD; rows new since\n"
+        "                       then are marked, those only in OLD are listed as removed\n"
         "  --help               show this help\n"
         "  --version            show the version\n"
         "\n"
         "The tree below DIR is walked once, whatever is asked. Figures ending in \"+\" are lower\n"
         "bounds: part of the tree could not be read, or the run was stopped. Exit status: 0 done,\n"
-        "1 a directory could not be counted, 2 DIR cannot be read, 64 bad usage, 130 stopped by\n"
-        "Ctrl-C (the rows reached are printed within a second, whatever the file system does; a\n"
-        "second Ctrl-C ends it at once).\n"
+        "1 a directory could not be counted or the survey not saved, 2 DIR (or a survey file)\n"
+        "cannot be read, 64 bad usage, 130 stopped by Ctrl-C (the rows reached are printed within\n"
+        "a second, whatever the file system does; a second Ctrl-C ends it at once).\n"
         "\n"
         "Example: trelmark-report --disk-usage --hard-links once --exclude .git --top 10 ~/src\n";
     return text;
@@ -163,6 +217,7 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
                 return usageError("only one directory may be given");
             }
             parsed.options.directory = std::string(argument);
+            parsed.options.directoryGiven = true;
             haveDirectory = true;
         } else if (argument == "--") {
             optionsEnded = true;
@@ -178,14 +233,15 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
             if (!error->empty()) {
                 return usageError(*error);
             }
+        } else if (const auto fileError = takeFileOption(arguments, i, parsed.options)) {
+            if (!fileError->empty()) {
+                return usageError(*fileError);
+            }
         } else {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
     }
-    if (parsed.options.depth && parsed.options.top) {
-        return usageError("--depth and --top cannot be given together");
-    }
-    return parsed;
+    return checkCombination(std::move(parsed));
 }
 
 }  // namespace trelmark::cli

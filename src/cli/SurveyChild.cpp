@@ -13,6 +13,7 @@
 #include "cli/ReportCommand.h"
 #include "cli/ReportOutcome.h"
 #include "cli/ReportView.h"
+#include "cli/SavedSurvey.h"
 #include "fs/LinuxFileSystem.h"
 #include "survey/SurveyEngine.h"
 #include "util/DisplayName.h"
@@ -95,6 +96,7 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
     view.setStopAction([&engine] { engine.stop(); });
     view.setStopCheck(stopCheck(control));
+    const auto began = std::chrono::system_clock::now();
     engine.run(target, {options.count});
     if (options.live) {
         // The stream ends with every row as the report has it. Without it, the report follows at once and
@@ -105,7 +107,8 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
     survey::ReportData data = view.data();
     // A stop after the last yield found nothing left to stop, but it was a request to stop all the same.
     data.cancelled = data.cancelled || stopAsked(control);
-    return sendEnd(records, reportOutcome(data, options, walkedListing(data, options)));
+    return sendEnd(records, withKeptSurveys(reportOutcome(data, options, walkedListing(data, options)), data,
+                                            options, began));
 }
 
 }  // namespace trelmark::cli
