@@ -69,6 +69,7 @@ void frmMain::setRowCount(int rows) {
 
 void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
     m_grid->setFigure(index, row, column);
+    fitGridCell(static_cast<int>(column), m_grid->text(index, static_cast<int>(column)));
 }
 
 namespace {
