@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 
 #include "survey/NumberFormat.h"
@@ -91,10 +93,15 @@ void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
 }
 
 void frmMain::EnableControls(bool enabled) {
+    // A disabled control hands the focus on (to the grid, at the bottom), and the scroll area would follow
+    // it: the layout stays where the user had it.
+    const QPoint scrolled(m_scroll->horizontalScrollBar()->value(), m_scroll->verticalScrollBar()->value());
     for (QWidget* control : std::initializer_list<QWidget*>{m_textPath, m_cmdRefer, m_driveData, m_dirData,
                                                             m_fileData, m_checkFiles, m_cmdMain[1]}) {
         control->setEnabled(enabled);
     }
+    m_scroll->horizontalScrollBar()->setValue(scrolled.x());
+    m_scroll->verticalScrollBar()->setValue(scrolled.y());
     if (!enabled) {
         // A run begins: the map's copy belongs to the walk it is about to replace.
         m_lastMap.reset();
