@@ -9,7 +9,6 @@
 #include "fs/FileCollection.h"
 #include "fs/FolderCollection.h"
 #include "survey/NumberFormat.h"
-#include "util/DisplayName.h"
 
 namespace trelmark::survey {
 
@@ -17,18 +16,13 @@ namespace {
 
 constexpr std::string_view kAllFiles = "ALL FILES";
 constexpr std::string_view kOwnFiles = ".";
-constexpr std::string_view kFailurePrefix = "異常なディレクトリがありました「";
-constexpr std::string_view kFailureSuffix = "」";
-constexpr std::string_view kSystemVolumeInformation = ":\\System Volume Information";
 
 constexpr std::size_t kAllFilesRow = 0;
 constexpr std::size_t kOwnFilesRow = 1;
 constexpr std::size_t kFirstSubFolderRow = 2;
 
-std::string upperAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    return text;
+util::Result<std::uint64_t> countOf(util::Result<std::unique_ptr<fs::FolderCollection>> subFolders) {
+    return subFolders.andThen([](const auto& collection) { return collection->Count(); });
 }
 
 // Adds a sub-directory's size to the sum of everything measured; a sum that saturates is no longer exact.
@@ -41,7 +35,12 @@ void addToSum(fs::Figure& sum, fs::Figure size) {
 
 SurveyRun::SurveyRun(RunState& runState, SurveySink& sink, FolderTally& tally, const SurveyOptions& options,
                      std::function<void()> yield)
-    : m_runState(runState), m_sink(sink), m_tally(tally), m_options(options), m_yield(std::move(yield)) {}
+    : m_runState(runState),
+      m_sink(sink),
+      m_tally(tally),
+      m_options(options),
+      m_rules(options.pathStyle),
+      m_yield(std::move(yield)) {}
 
 SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
     m_countFiles = countFiles;
@@ -96,9 +95,7 @@ SurveyEnd SurveyRun::surveyFolder() {
 
 bool SurveyRun::writeDriveLabels() {
     const std::string& path = m_surveyedPath;
-    const std::string spec = m_options.pathStyle == util::PathStyle::Backslash
-                                 ? util::GetPathRoot(path, m_options.pathStyle)
-                                 : path;
+    const std::string spec = m_rules.driveSpec(path);
     std::unique_ptr<fs::Drive> drive;
     if (!m_tally.GetDriveObject(spec, drive)) {
         m_sink.lookupFailed(LookupStep::Drive, spec, m_tally.lastError());
@@ -106,7 +103,7 @@ bool SurveyRun::writeDriveLabels() {
     }
     // A drive whose figures cannot be read is as good as one that cannot be found: nothing is written.
     const auto total = drive->TotalSize();
-    const auto available = total ? drive->AvailableSpace() : util::Result<std::uint64_t>(total.error());
+    const auto available = total.andThen([&drive](std::uint64_t) { return drive->AvailableSpace(); });
     if (!available) {
         m_sink.lookupFailed(LookupStep::Drive, spec, available.error());
         return false;
@@ -119,11 +116,9 @@ bool SurveyRun::writeDriveLabels() {
 }
 
 SurveyRun::Flow SurveyRun::writeAllFilesRow() {
-    auto subFolders = m_dir->SubFolders();
-    const auto count =
-        subFolders ? subFolders.value()->Count() : util::Result<std::uint64_t>(subFolders.error());
+    const auto count = countOf(m_dir->SubFolders());
     if (!count) {
-        static_cast<void>(failed(m_surveyedPath));
+        static_cast<void>(failed(FailedStep::SubDirectories, m_surveyedPath, count.error()));
         return Flow::End;
     }
     m_subRows =
@@ -131,26 +126,27 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
     m_sink.setRowCount(static_cast<int>(m_subRows + kFirstSubFolderRow));
     m_sink.rowChanged(kAllFilesRow, m_rows[kAllFilesRow], Column::Name);
 
-    std::uint64_t rootSize = 0;
-    bool root = false;
-    if (m_revisit) {
-        // Inside a walk only its own start can be a drive's root: the walk never crosses a mount.
-        root = m_walkRoot && m_drive.rootSize.has_value();
-        rootSize = root ? *m_drive.rootSize : 0;
-    } else if (!isDriveRoot(*m_dir, rootSize, root)) {
-        return failed(m_surveyedPath);
-    } else if (root) {
-        m_drive.rootSize = rootSize;
+    // Inside a walk only its own start can be a drive's root: the walk never crosses a mount.
+    std::optional<std::uint64_t> rootSize = m_walkRoot ? m_drive.rootSize : std::nullopt;
+    if (!m_revisit) {
+        const auto root = driveRootSize(*m_dir);
+        if (!root) {
+            return failed(FailedStep::Drive, m_surveyedPath, root.error());
+        }
+        rootSize = root.value();
+        if (rootSize) {
+            m_drive.rootSize = rootSize;
+        }
     }
     // The window shows a drive's total size for its root; the measured size travels beside it. At a root it
     // costs no I/O (the walk has answered it) and a failure there only leaves it out.
     const auto measured = m_dir->Size();
     if (measured) {
         m_rows[kAllFilesRow].measuredBytes = measured.value();
-    } else if (!root) {
-        return failed(m_surveyedPath);
+    } else if (!rootSize) {
+        return failed(FailedStep::Size, m_surveyedPath, measured.error());
     }
-    const fs::Figure size = root ? fs::Figure{rootSize, true} : measured.value();
+    const fs::Figure size = rootSize ? fs::Figure{*rootSize, true} : measured.value();
     write(kAllFilesRow, Column::Size, &SurveyRow::bytes, size);
     write(kAllFilesRow, Column::TotalShare, &SurveyRow::totalShare, shareBetween(size, m_driveTotalSize));
     if (m_countFiles) {
@@ -166,14 +162,11 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
 SurveyRun::Flow SurveyRun::writeOwnFilesRow() {
     m_sink.rowChanged(kOwnFilesRow, m_rows[kOwnFilesRow], Column::Name);
     auto files = m_dir->Files();
-    if (!files) {
-        return failed(m_surveyedPath);
-    }
-    const auto count = files.value()->Count();
+    const auto count = files.andThen([](const auto& collection) { return collection->Count(); });
     // The sizes come with the listing: summing them here would read the directory a second time.
-    const auto size = count ? files.value()->totalSize() : util::Result<fs::Figure>(count.error());
+    const auto size = count.andThen([&files](std::uint64_t) { return files.value()->totalSize(); });
     if (!size) {
-        return failed(m_surveyedPath);
+        return failed(FailedStep::Files, m_surveyedPath, size.error());
     }
     write(kOwnFilesRow, Column::Size, &SurveyRow::bytes, size.value());
     write(kOwnFilesRow, Column::TotalShare, &SurveyRow::totalShare,
@@ -187,11 +180,9 @@ SurveyRun::Flow SurveyRun::writeOwnFilesRow() {
 }
 
 std::uint64_t SurveyRun::subFolderCount() {
-    auto subFolders = m_dir->SubFolders();
-    const auto count =
-        subFolders ? subFolders.value()->Count() : util::Result<std::uint64_t>(subFolders.error());
+    const auto count = countOf(m_dir->SubFolders());
     if (!count) {
-        static_cast<void>(failed(m_surveyedPath));
+        static_cast<void>(failed(FailedStep::SubDirectories, m_surveyedPath, count.error()));
         return 0;
     }
     return count.value();
@@ -200,12 +191,12 @@ std::uint64_t SurveyRun::subFolderCount() {
 SurveyRun::Flow SurveyRun::sizePass() {
     auto subFolders = m_dir->SubFolders();
     if (!subFolders) {
-        return failed(m_surveyedPath);
+        return failed(FailedStep::SubDirectories, m_surveyedPath, subFolders.error());
     }
     for (std::size_t index = kFirstSubFolderRow;; ++index) {
         auto subFolder = subFolders.value()->next();
         if (!subFolder) {
-            return failed(m_surveyedPath);
+            return failed(FailedStep::SubDirectories, m_surveyedPath, subFolder.error());
         }
         if (subFolder.value() == nullptr) {
             break;
@@ -232,10 +223,10 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
     m_sink.rowChanged(static_cast<int>(index), row, Column::Name);
 
     fs::Figure size{0, true};
-    if (!isSystemVolumeInformation(path)) {
+    if (!m_rules.skipsMeasuring(path)) {
         const auto measured = subFolder.Size();
         if (!measured) {
-            return failed(path);
+            return failed(FailedStep::Size, path, measured.error());
         }
         size = measured.value();
         addToSum(m_sumSize, size);
@@ -247,7 +238,7 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
         std::uint64_t directories = 0;
         const bool counted = countTree(path, subFolder, files, directories);
         if (!counted && !m_runState.stopPending()) {
-            return failed(path);
+            return failed(FailedStep::Count, path, m_tally.lastError());
         }
         writeCounts(index, files, directories, counted && size.complete);
     }
@@ -257,13 +248,13 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
 void SurveyRun::sharePass() {
     auto subFolders = m_dir->SubFolders();
     if (!subFolders) {
-        static_cast<void>(failed(m_surveyedPath));
+        static_cast<void>(failed(FailedStep::SubDirectories, m_surveyedPath, subFolders.error()));
         return;
     }
     for (std::size_t index = kFirstSubFolderRow;; ++index) {
         auto subFolder = subFolders.value()->next();
         if (!subFolder) {
-            static_cast<void>(failed(m_surveyedPath));
+            static_cast<void>(failed(FailedStep::SubDirectories, m_surveyedPath, subFolder.error()));
             return;
         }
         if (subFolder.value() == nullptr) {
@@ -285,10 +276,10 @@ void SurveyRun::sharePass() {
         }
         const std::string path = folder.Path();
         fs::Figure size{0, true};
-        if (!isSystemVolumeInformation(path)) {
+        if (!m_rules.skipsMeasuring(path)) {
             const auto measured = folder.Size();
             if (!measured) {
-                if (failed(path) == Flow::End) {
+                if (failed(FailedStep::Size, path, measured.error()) == Flow::End) {
                     return;
                 }
                 continue;
@@ -299,44 +290,28 @@ void SurveyRun::sharePass() {
     }
 }
 
-bool SurveyRun::isDriveRoot(fs::Folder& folder, std::uint64_t& rootSize, bool& root) {
+util::Result<std::optional<std::uint64_t>> SurveyRun::driveRootSize(fs::Folder& folder) const {
+    using RootSize = util::Result<std::optional<std::uint64_t>>;
     auto drive = folder.Drive();
-    auto rootFolder =
-        drive ? drive.value()->RootFolder() : util::Result<std::unique_ptr<fs::Folder>>(drive.error());
-    if (!rootFolder) {
-        return false;
+    const auto rootPath =
+        drive.andThen([](const auto& found) { return found->RootFolder(); }).andThen([](const auto& root) {
+            return util::Result<std::string>(root->Path());
+        });
+    if (!rootPath) {
+        return rootPath.error();
     }
-    std::string path = folder.Path();
-    std::string rootPath = rootFolder.value()->Path();
-    if (m_options.pathStyle == util::PathStyle::Backslash) {
-        path = upperAscii(std::move(path));
-        rootPath = upperAscii(std::move(rootPath));
+    if (!m_rules.samePath(folder.Path(), rootPath.value())) {
+        return RootSize(std::nullopt);
     }
-    root = path == rootPath;
-    if (root) {
-        const auto total = drive.value()->TotalSize();
-        if (!total) {
-            return false;
-        }
-        rootSize = total.value();
-    }
-    return true;
+    return drive.value()->TotalSize().andThen([](std::uint64_t total) { return RootSize(total); });
 }
 
-bool SurveyRun::isSystemVolumeInformation(std::string_view path) const {
-    return m_options.pathStyle == util::PathStyle::Backslash &&
-           path.find(kSystemVolumeInformation) != std::string_view::npos;
-}
-
-SurveyRun::Flow SurveyRun::failed(std::string_view path) {
+SurveyRun::Flow SurveyRun::failed(FailedStep step, std::string_view path, std::error_code error) {
     if (m_runState.stopPending()) {
         return Flow::Continue;
     }
-    std::string text(kFailurePrefix);
-    text += util::displayName(path);
-    text += kFailureSuffix;
     m_end = SurveyEnd::Failed;
-    m_sink.failed(text);
+    m_sink.failed(SurveyFailure{step, std::string(path), error});
     return Flow::End;
 }
 

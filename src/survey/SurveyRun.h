@@ -4,18 +4,21 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fs/Figure.h"
 #include "fs/Folder.h"
+#include "survey/DriveRules.h"
 #include "survey/FolderTally.h"
 #include "survey/KeptWalk.h"
 #include "survey/RunState.h"
 #include "survey/SurveyOptions.h"
 #include "survey/SurveyRow.h"
 #include "survey/SurveySink.h"
+#include "util/Result.h"
 
 namespace trelmark::survey {
 
@@ -55,14 +58,13 @@ private:
     [[nodiscard]] Flow sizeRow(std::size_t index, fs::Folder& subFolder);
     void sharePass();
 
-    // False when the drive or its root cannot be read; otherwise `root` tells, and `rootSize` is the drive's
-    // total size when it is one.
-    [[nodiscard]] bool isDriveRoot(fs::Folder& folder, std::uint64_t& rootSize, bool& root);
-    [[nodiscard]] bool isSystemVolumeInformation(std::string_view path) const;
+    // The drive's total size when `folder` is its root, nothing when it is not; an error when the drive or
+    // its root cannot be read.
+    [[nodiscard]] util::Result<std::optional<std::uint64_t>> driveRootSize(fs::Folder& folder) const;
     // 0 also when the count cannot be read (the run then ends, with the message unless a stop is pending).
     [[nodiscard]] std::uint64_t subFolderCount();
-    // Ends the run with the message box naming `path`, unless a stop is pending.
-    [[nodiscard]] Flow failed(std::string_view path);
+    // Ends the run with a failure naming `path`, unless a stop is pending.
+    [[nodiscard]] Flow failed(FailedStep step, std::string_view path, std::error_code error);
     // Counts below a folder: by path after a lookup, or from the folder itself when revisiting a walk.
     [[nodiscard]] bool countTree(std::string_view path, fs::Folder& folder, std::uint64_t& files,
                                  std::uint64_t& directories);
@@ -75,6 +77,7 @@ private:
     SurveySink& m_sink;
     FolderTally& m_tally;
     const SurveyOptions& m_options;
+    DriveRules m_rules;
     std::function<void()> m_yield;
 
     bool m_countFiles = false;

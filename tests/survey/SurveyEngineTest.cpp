@@ -87,17 +87,19 @@ private:
 TEST_F(SurveyEngineTest, ACompleteRunWritesEveryFigureInItsOrder) {
     run();
     const Log expected = {"EnableControls false", "exitStops true", "busy true", "drive 1,000 400",
-                          "clearRows", "setRowCount 4", "row 1 0 ALL FILES", "row 1 1 380", "row 1 2 38.00 %",
-                          "row 1 4 5", "row 1 5 3", "row 2 0 .", "row 2 1 30", "row 2 2 3.00 %", "row 2 4 2",
-                          "row 2 5 2", "row 3 0 a", "row 3 1 150", "row 3 2 15.00 %", "row 3 4 2",
-                          "row 3 5 1", "row 4 0 b", "row 4 1 200", "row 4 2 20.00 %", "row 4 4 1",
-                          "row 4 5 0",
+                          "clearRows", "setRowCount 4", "row 1 Name ALL FILES", "row 1 Size 380",
+                          "row 1 TotalShare 38.00 %", "row 1 Files 5", "row 1 Dirs 3", "row 2 Name .",
+                          "row 2 Size 30", "row 2 TotalShare 3.00 %", "row 2 Files 2", "row 2 Dirs 2",
+                          "row 3 Name a", "row 3 Size 150", "row 3 TotalShare 15.00 %", "row 3 Files 2",
+                          "row 3 Dirs 1", "row 4 Name b", "row 4 Size 200", "row 4 TotalShare 20.00 %",
+                          "row 4 Files 1", "row 4 Dirs 0",
                           // The share pass, once every size is known.
-                          "row 2 3 7.89 %", "row 3 3 39.47 %", "row 4 3 52.63 %", "EnableControls true",
-                          "exitStops false", "busy false", "ended 0"};
+                          "row 2 UsedShare 7.89 %", "row 3 UsedShare 39.47 %", "row 4 UsedShare 52.63 %",
+                          "EnableControls true", "exitStops false", "busy false", "ended Completed"};
     EXPECT_EQ(writes(), expected);
     // Each sub-directory of either pass is preceded by a yield, where a stop can arrive.
-    for (const std::string line : {"row 3 0 a", "row 4 0 b", "row 3 3 39.47 %", "row 4 3 52.63 %"}) {
+    for (const std::string line :
+         {"row 3 Name a", "row 4 Name b", "row 3 UsedShare 39.47 %", "row 4 UsedShare 52.63 %"}) {
         const auto at = std::find(view.log.begin(), view.log.end(), line);
         ASSERT_NE(at, view.log.end()) << line;
         EXPECT_EQ(*(at - 1), "yield") << line;
@@ -160,7 +162,7 @@ TEST_F(SurveyEngineTest, ADriveThatCannotBeLookedUpChangesNothing) {
     run();
     EXPECT_EQ(writes(), (Log{"EnableControls false", "exitStops true", "busy true",
                              "lookupFailed drive /data Permission denied", "EnableControls true",
-                             "exitStops false", "busy false", "ended 3"}));
+                             "exitStops false", "busy false", "ended NotFound"}));
     EXPECT_EQ(view.driveTotal, "1,000");
     EXPECT_EQ(view.grid.size(), grid.size());
     expectIdle();
@@ -182,24 +184,27 @@ TEST_F(SurveyEngineTest, AFolderThatCannotBeLookedUpLeavesThePreviousRows) {
 TEST_F(SurveyEngineTest, AFailedTallyIsReportedAndEndsTheRun) {
     fake->fail(FakeOp::Files, "/data/a/x");
     run();
-    EXPECT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「/data/a」");
+    ASSERT_EQ(view.failures.size(), 1u);
+    EXPECT_EQ(view.failures[0].path, "/data/a");
+    EXPECT_EQ(view.failures[0].step, FailedStep::Count);
     // Row 1's tally failed too, silently, and shows what it reached.
     EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "3+", "3+"}));
     EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "", ""}));
     EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
     EXPECT_EQ(view.text(2, 3), "");
     const Log tail(view.log.end() - 5, view.log.end());
-    EXPECT_EQ(tail, (Log{"failed 異常なディレクトリがありました「/data/a」", "EnableControls true",
-                         "exitStops false", "busy false", "ended 2"}));
+    EXPECT_EQ(tail, (Log{"failed Count /data/a", "EnableControls true", "exitStops false", "busy false",
+                         "ended Failed"}));
     expectIdle();
 }
 
 TEST_F(SurveyEngineTest, ASizeThatCannotBeReadEndsTheRunLikeAFailedTally) {
     fake->fail(FakeOp::Size, "/data/b");
     run();
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「/data/b」");
+    ASSERT_EQ(view.failures.size(), 1u);
+    EXPECT_EQ(view.failures[0].path, "/data/b");
+    EXPECT_EQ(view.failures[0].step, FailedStep::Size);
+    EXPECT_TRUE(view.failures[0].error);
     EXPECT_EQ(cellsOf(4), (Log{"b", "", "", "", "", ""}));
     EXPECT_EQ(view.text(2, 3), "");
     expectIdle();
@@ -237,7 +242,7 @@ TEST_F(SurveyEngineTest, AStopWithoutSubDirectoriesStaysSetUntilTheNextRun) {
 }
 
 TEST_F(SurveyEngineTest, AStopDuringTheSizePassFinishesTheRowBeingCounted) {
-    view.atYieldAfter("row 3 0", [&] { stop(); });  // inside a's tally, before a/x
+    view.atYieldAfter("row 3 Name", [&] { stop(); });  // inside a's tally, before a/x
     run();
     EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "1+", "1+"}));
     EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
@@ -248,7 +253,7 @@ TEST_F(SurveyEngineTest, AStopDuringTheSizePassFinishesTheRowBeingCounted) {
 }
 
 TEST_F(SurveyEngineTest, AStopDuringTheSharePassKeepsTheSharesBeforeIt) {
-    view.atYieldAfter("row 3 3", [&] { stop(); });  // the share pass's second sub-directory
+    view.atYieldAfter("row 3 UsedShare", [&] { stop(); });  // the share pass's second sub-directory
     run();
     EXPECT_EQ(view.text(3, 3), "39.47 %");
     EXPECT_EQ(view.text(4, 3), "");
@@ -259,7 +264,7 @@ TEST_F(SurveyEngineTest, AStopDuringTheSharePassKeepsTheSharesBeforeIt) {
 
 TEST_F(SurveyEngineTest, ClosingTheWindowDuringARunEndsItCleanly) {
     // Between a's row and b's: what the window does when it is closed.
-    view.atYieldAfter("row 3 5", [&] { stop(); });
+    view.atYieldAfter("row 3 Dirs", [&] { stop(); });
     run();
     EXPECT_EQ(view.text(3, 5), "1");
     EXPECT_EQ(view.text(4, 0), "");
@@ -417,8 +422,8 @@ TEST_F(BackslashSurveyTest, SystemVolumeInformationBelowTheRootIsMeasured) {
 TEST_F(BackslashSurveyTest, ATallyFailureUnderTheRuleIsStillReported) {
     fake->fail(FakeOp::Files, "C:\\System Volume Information");
     runBackslash();
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「C:\\System Volume Information」");
+    ASSERT_EQ(view.failures.size(), 1u);
+    EXPECT_EQ(view.failures[0].path, "C:\\System Volume Information");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// frmMain on the screen it meets: the scrollable canvas, the place of the window, the drive labels and grid
-// columns that grow to their figures, and the names assistive technology reads.
+// The main form on the screen it meets: the scrollable canvas, the place of the window, the drive labels and
+// grid columns that grow to their figures, and the names assistive technology reads.
 #include <algorithm>
 
 #include <QAbstractItemView>
@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -20,9 +21,9 @@
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
 #include "ui/GridModel.h"
+#include "ui/MainForm.h"
 #include "ui/PathField.h"
 #include "ui/WindowLayout.h"
-#include "ui/frmMain.h"
 
 namespace trelmark::ui {
 
@@ -35,7 +36,7 @@ constexpr int kBorderAllowance = 4;
 
 }  // namespace
 
-void frmMain::createCanvas() {
+void MainForm::createCanvas() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_scroll = new QScrollArea(this);
@@ -51,7 +52,7 @@ void frmMain::createCanvas() {
     layout->addWidget(m_scroll);
 }
 
-QMargins frmMain::frameAllowance() const {
+QMargins MainForm::frameAllowance() const {
     const QRect frame = frameGeometry();
     const QRect client = geometry();
     if (isVisible() && frame != client) {
@@ -61,7 +62,7 @@ QMargins frmMain::frameAllowance() const {
     return {kBorderAllowance, kTitleAllowance, kBorderAllowance, kBorderAllowance};
 }
 
-void frmMain::fitToScreen() {
+void MainForm::fitToScreen() {
     const QSize whole = m_canvas->size();
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) {
@@ -92,7 +93,21 @@ void frmMain::fitToScreen() {
     move(outer.topLeft());
 }
 
-void frmMain::fitDriveLabels() {
+void MainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_scroll->horizontalScrollBar()->setValue(0);
+    m_scroll->verticalScrollBar()->setValue(0);
+}
+
+void MainForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) &&
+        m_grid != nullptr) {
+        m_grid->setCellColours(palette().base(), palette().text());
+    }
+}
+
+void MainForm::fitDriveLabels() {
     const QRect opening = openingPlace("labelDriveTotalSize");
     int width = opening.width();
     for (const QLabel* value : {m_labelDriveTotalSize, m_labelDriveAvailableSpace}) {
@@ -115,7 +130,7 @@ void frmMain::fitDriveLabels() {
     m_checkFiles->move(box.topLeft() + QPoint(shift, 0));
 }
 
-void frmMain::fitGridColumns() {
+void MainForm::fitGridColumns() {
     const QFontMetrics metrics(m_gridList->font());
     // The item view's own text margin on both sides, and the grid line the cell gives up.
     const int margin =
@@ -135,7 +150,7 @@ void frmMain::fitGridColumns() {
     }
 }
 
-void frmMain::describeControls() {
+void MainForm::describeControls() {
     const auto describe = [](QWidget* control, const QString& name, const QString& description) {
         if (!name.isEmpty()) {
             control->setAccessibleName(name);
