@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 
 #include "survey/NumberFormat.h"
@@ -69,6 +71,7 @@ void frmMain::setRowCount(int rows) {
 
 void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
     m_grid->setFigure(index, row, column);
+    fitGridCell(static_cast<int>(column), m_grid->text(index, static_cast<int>(column)));
 }
 
 namespace {
@@ -90,10 +93,15 @@ void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
 }
 
 void frmMain::EnableControls(bool enabled) {
+    // A disabled control hands the focus on (to the grid, at the bottom), and the scroll area would follow
+    // it: the layout stays where the user had it.
+    const QPoint scrolled(m_scroll->horizontalScrollBar()->value(), m_scroll->verticalScrollBar()->value());
     for (QWidget* control : std::initializer_list<QWidget*>{m_textPath, m_cmdRefer, m_driveData, m_dirData,
                                                             m_fileData, m_checkFiles, m_cmdMain[1]}) {
         control->setEnabled(enabled);
     }
+    m_scroll->horizontalScrollBar()->setValue(scrolled.x());
+    m_scroll->verticalScrollBar()->setValue(scrolled.y());
     if (!enabled) {
         // A run begins: the map's copy belongs to the walk it is about to replace.
         m_lastMap.reset();

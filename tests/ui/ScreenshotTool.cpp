@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <QApplication>
@@ -104,12 +105,32 @@ double timedDrillDown(ui::frmMain& window, int rounds) {
     return times.back();
 }
 
+// Also draws the window as it stands during the run, at the yield after the largest figure so far has been
+// written ("OUT-during.png"): the picture of figures that must be whole before the run ends.
+void grabDuringTheRun(ui::frmMain& window, const QString& out) {
+    auto widest = std::make_shared<qsizetype>(0);
+    QObject::connect(
+        window.gridModel(), &QAbstractItemModel::dataChanged, &window,
+        [&window, out, widest](const QModelIndex& from) {
+            const QString text = window.gridModel()->text(from.row(), from.column());
+            if (from.column() == 0 || text.size() <= *widest || !window.engine().running()) {
+                return;
+            }
+            *widest = text.size();
+            QString path = out;
+            path.replace(QStringLiteral(".png"), QStringLiteral("-during.png"));
+            static_cast<void>(window.grab().save(path));
+        },
+        Qt::QueuedConnection);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: %s DIR OUT.png [count] [dark] [screen] [--drill] [--sort] [--menu] [--time N]\n",
+                     "usage: %s DIR OUT.png [count] [dark] [screen] [--during] [--drill] [--sort] [--menu] "
+                     "[--time N]\n",
                      argv[0]);
         return 2;
     }
@@ -119,6 +140,7 @@ int main(int argc, char* argv[]) {
     bool drill = false;
     bool sort = false;
     bool menu = false;
+    bool during = false;
     int rounds = 0;
     for (int i = 3; i < argc; ++i) {
         count = count || std::strcmp(argv[i], "count") == 0;
@@ -127,6 +149,7 @@ int main(int argc, char* argv[]) {
         drill = drill || std::strcmp(argv[i], "--drill") == 0;
         sort = sort || std::strcmp(argv[i], "--sort") == 0;
         menu = menu || std::strcmp(argv[i], "--menu") == 0;
+        during = during || std::strcmp(argv[i], "--during") == 0;
         if (std::strcmp(argv[i], "--time") == 0 && i + 1 < argc) {
             rounds = std::atoi(argv[++i]);
         }
@@ -142,6 +165,9 @@ int main(int argc, char* argv[]) {
     ui::frmMain window(state, argv[1], [] { QApplication::quit(); });
     window.checkFiles()->setChecked(count);
     window.show();
+    if (during) {
+        grabDuringTheRun(window, QString::fromLocal8Bit(argv[2]));
+    }
     QTimer::singleShot(300, &window, [&] {
         window.cmdMain(1)->click();
         if (rounds > 0) {
