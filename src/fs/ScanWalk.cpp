@@ -96,6 +96,7 @@ bool ScanWalk::begin() {
     DirNode& root = nodes[Snapshot::kRoot];
     root.name = "";
     root.fd = -1;
+    root.row = kNoRow;
     root.flags = m_mounts.empty() ? 0 : kMountsBelow;
     const std::uint32_t first = Snapshot::kRoot;
     m_queue.push({&first, 1});
@@ -247,6 +248,7 @@ WalkProgress ScanWalk::progress() const noexcept {
         sum.directories += counters.directories.load(std::memory_order_relaxed);
         sum.bytes += counters.bytes.load(std::memory_order_relaxed);
     }
+    sum.rows = m_rows.load(std::memory_order_acquire);
     return sum;
 }
 

@@ -77,6 +77,10 @@ SurveyEnd SurveyRun::surveyFolder() {
     m_rows[kAllFilesRow].name = kAllFiles;
     m_rows[kOwnFilesRow].kind = RowKind::OwnFiles;
     m_rows[kOwnFilesRow].name = kOwnFiles;
+    decideRootRule();
+    m_growing = std::make_unique<GrowingRows>(
+        m_sink, m_rows,
+        GrowingRows::Setting{m_countFiles, m_driveTotalSize, m_rootSize, m_options.rowInterval});
     if (writeAllFilesRow() == Flow::Continue && writeOwnFilesRow() == Flow::Continue &&
         subFolderCount() > 0 && sizePass() == Flow::Continue) {
         if (m_ownFilesSized) {
@@ -92,6 +96,31 @@ SurveyEnd SurveyRun::surveyFolder() {
         m_sink.surveyTree(tree);
     }
     return m_end;
+}
+
+void SurveyRun::walkProgress(const fs::WalkProgress& progress) {
+    if (progress.rows != nullptr && m_growing != nullptr) {
+        m_growing->update(*progress.rows);
+    }
+}
+
+void SurveyRun::decideRootRule() {
+    std::uint64_t rootSize = 0;
+    bool root = false;
+    if (m_revisit) {
+        // Inside a walk only its own start can be a drive's root: the walk never crosses a mount.
+        root = m_walkRoot && m_drive.rootSize.has_value();
+        rootSize = root ? *m_drive.rootSize : 0;
+        m_rootRuleRead = true;
+    } else {
+        m_rootRuleRead = isDriveRoot(*m_dir, rootSize, root);
+        if (m_rootRuleRead && root) {
+            m_drive.rootSize = rootSize;
+        }
+    }
+    if (m_rootRuleRead && root) {
+        m_rootSize = rootSize;
+    }
 }
 
 bool SurveyRun::writeDriveLabels() {
@@ -128,20 +157,20 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
     }
     m_subRows =
         static_cast<std::size_t>(std::min<std::uint64_t>(count.value(), INT_MAX - kFirstSubFolderRow));
-    m_sink.setRowCount(static_cast<int>(m_subRows + kFirstSubFolderRow));
+    // The growing rows were sized from the same listing; a directory that vanished while the walk ran
+    // has no row in the end.
+    const int rowCount = static_cast<int>(m_subRows + kFirstSubFolderRow);
+    if (rowCount != m_growing->rowCount()) {
+        m_sink.setRowCount(rowCount);
+        m_rows.resize(std::min(m_rows.size(), m_subRows + kFirstSubFolderRow));
+    }
     m_sink.rowChanged(kAllFilesRow, m_rows[kAllFilesRow], Column::Name);
 
-    std::uint64_t rootSize = 0;
-    bool root = false;
-    if (m_revisit) {
-        // Inside a walk only its own start can be a drive's root: the walk never crosses a mount.
-        root = m_walkRoot && m_drive.rootSize.has_value();
-        rootSize = root ? *m_drive.rootSize : 0;
-    } else if (!isDriveRoot(*m_dir, rootSize, root)) {
+    if (!m_rootRuleRead) {
         return failed(m_surveyedPath);
-    } else if (root) {
-        m_drive.rootSize = rootSize;
     }
+    const bool root = m_rootSize.has_value();
+    const std::uint64_t rootSize = m_rootSize.value_or(0);
     // The window shows a drive's total size for its root; the measured size travels beside it. At a root it
     // costs no I/O (the walk has answered it) and a failure there only leaves it out.
     const auto measured = m_dir->Size();
@@ -157,7 +186,7 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
         // A failure here shows no message: the row shows the counts that were reached.
-        const bool counted = countTree(m_surveyedPath, *m_dir, files, directories);
+        const bool counted = countBelow(m_surveyedPath, *m_dir, files, directories);
         writeCounts(kAllFilesRow, files, directories, counted && size.complete);
     }
     return Flow::Continue;
@@ -202,7 +231,8 @@ SurveyRun::Flow SurveyRun::sizePass() {
     if (!subFolders) {
         return failed(m_surveyedPath);
     }
-    for (std::size_t index = kFirstSubFolderRow;; ++index) {
+    std::size_t index = kFirstSubFolderRow;
+    for (;; ++index) {
         auto subFolder = subFolders.value()->next();
         if (!subFolder) {
             return failed(m_surveyedPath);
@@ -211,14 +241,20 @@ SurveyRun::Flow SurveyRun::sizePass() {
             break;
         }
         m_yield();
-        // The stop stays pending: the share pass sees it at its first check.
+        // A stop stays pending, for the share pass to see at its first check; until then every row the
+        // walk reached is written with what it learnt (the rows read memory only).
         // A sub-directory that appeared after the rows were counted gets no row, and no part of the sum.
-        if (m_runState.stopPending() || index >= m_subRows + kFirstSubFolderRow) {
+        if (index >= m_subRows + kFirstSubFolderRow) {
             break;
         }
         if (sizeRow(index, *subFolder.value()) == Flow::End) {
             return Flow::End;
         }
+    }
+    // A growing row whose directory the finished walk no longer has keeps no figures.
+    for (; index < m_rows.size(); ++index) {
+        m_rows[index] = SurveyRow{};
+        m_sink.rowChanged(static_cast<int>(index), m_rows[index], Column::Name);
     }
     return Flow::Continue;
 }
@@ -226,9 +262,7 @@ SurveyRun::Flow SurveyRun::sizePass() {
 SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
     const std::string path = subFolder.Path();
     m_sink.currentDirectory(path);
-    SurveyRow& row = m_rows.emplace_back();
-    row.kind = RowKind::SubDirectory;
-    row.name = subFolder.Name();
+    const SurveyRow& row = subFolderRow(index, subFolder.Name());
     m_sink.rowChanged(static_cast<int>(index), row, Column::Name);
 
     fs::Figure size{0, true};
@@ -245,8 +279,12 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
     if (m_countFiles) {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
-        const bool counted = countTree(path, subFolder, files, directories);
+        const bool counted = countBelow(path, subFolder, files, directories);
         if (!counted && !m_runState.stopPending()) {
+            // Counts that grew during the walk give way to what the tally reached before it failed.
+            if (m_rows[index].files) {
+                writeCounts(index, files, directories, false);
+            }
             return failed(path);
         }
         writeCounts(index, files, directories, counted && size.complete);
@@ -344,6 +382,33 @@ bool SurveyRun::countTree(std::string_view path, fs::Folder& folder, std::uint64
                           std::uint64_t& directories) {
     return m_revisit ? m_tally.CountFolderTree(folder, files, directories)
                      : m_tally.CountFolderTree(path, files, directories);
+}
+
+bool SurveyRun::countBelow(std::string_view path, fs::Folder& folder, std::uint64_t& files,
+                           std::uint64_t& directories) {
+    if (!m_runState.stopPending() && countTree(path, folder, files, directories)) {
+        return true;
+    }
+    const auto reached = m_runState.stopPending() ? folder.reachedTreeCount() : std::nullopt;
+    if (!reached) {
+        return false;  // the counts stand as far as the tally got
+    }
+    files = reached->files;
+    directories = reached->directories;
+    return reached->complete;
+}
+
+SurveyRow& SurveyRun::subFolderRow(std::size_t index, std::string name) {
+    if (m_rows.size() <= index) {
+        m_rows.resize(index + 1);
+    }
+    SurveyRow& row = m_rows[index];
+    if (row.name != name || row.kind != RowKind::SubDirectory) {
+        row = SurveyRow{};
+        row.kind = RowKind::SubDirectory;
+        row.name = std::move(name);
+    }
+    return row;
 }
 
 void SurveyRun::writeCounts(std::size_t index, std::uint64_t files, std::uint64_t directories,

@@ -11,6 +11,7 @@
 #include "fs/Figure.h"
 #include "fs/Folder.h"
 #include "survey/FolderTally.h"
+#include "survey/GrowingRows.h"
 #include "survey/KeptWalk.h"
 #include "survey/RunState.h"
 #include "survey/SurveyOptions.h"
@@ -39,6 +40,9 @@ public:
     [[nodiscard]] SurveyEnd revisit(fs::Folder& folder, const DriveFacts& drive, bool walkRoot,
                                     bool countFiles);
 
+    // What the walk behind the rows reports while it runs: the rows grow from its running totals.
+    void walkProgress(const fs::WalkProgress& progress);
+
     // After perform: the folder surveyed (holding its walk), and what was learnt of its drive.
     [[nodiscard]] std::unique_ptr<fs::Folder> takeFolder() noexcept { return std::move(m_folder); }
     [[nodiscard]] const DriveFacts& driveFacts() const noexcept { return m_drive; }
@@ -58,6 +62,9 @@ private:
     // False when the drive or its root cannot be read; otherwise `root` tells, and `rootSize` is the drive's
     // total size when it is one.
     [[nodiscard]] bool isDriveRoot(fs::Folder& folder, std::uint64_t& rootSize, bool& root);
+    // The root rule for the surveyed directory, decided before its walk so that the growing rows show
+    // what the finished ones will.
+    void decideRootRule();
     [[nodiscard]] bool isSystemVolumeInformation(std::string_view path) const;
     // 0 also when the count cannot be read (the run then ends, with the message unless a stop is pending).
     [[nodiscard]] std::uint64_t subFolderCount();
@@ -66,6 +73,12 @@ private:
     // Counts below a folder: by path after a lookup, or from the folder itself when revisiting a walk.
     [[nodiscard]] bool countTree(std::string_view path, fs::Folder& folder, std::uint64_t& files,
                                  std::uint64_t& directories);
+    // The same, except that once a stop is pending what the walk reached stands instead of a tally. True
+    // when the counts are complete.
+    [[nodiscard]] bool countBelow(std::string_view path, fs::Folder& folder, std::uint64_t& files,
+                                  std::uint64_t& directories);
+    // Row `index` for the sub-directory `name`: the growing row of that name, or a fresh one.
+    [[nodiscard]] SurveyRow& subFolderRow(std::size_t index, std::string name);
     void writeCounts(std::size_t index, std::uint64_t files, std::uint64_t directories, bool complete);
     // Sets one figure of a row and tells the sink.
     template <typename Value>
@@ -87,6 +100,10 @@ private:
     fs::Figure m_driveTotalSize;
     std::size_t m_subRows = 0;  // sub-directory rows the sink was sized for
     bool m_ownFilesSized = false;
+    // The root rule as decided before the walk: whether it could be read, and the drive's size at a root.
+    bool m_rootRuleRead = false;
+    std::optional<std::uint64_t> m_rootSize;
+    std::unique_ptr<GrowingRows> m_growing;
     fs::Figure m_sumSize;
     // ALL FILES, ".", then the sub-directories the size pass reached, whose names the share pass matches.
     std::vector<SurveyRow> m_rows;
