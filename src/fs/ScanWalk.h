@@ -64,6 +64,12 @@ private:
         bool stopped = false;
     };
 
+    // Opens the root and reads what the walk needs to know of it (its mount, the mount table, whether it
+    // answers over a network) on a thread of its own, while the caller keeps reporting: a root on a server
+    // that never answers must not hold a stop. 0 once begun, an errno when the root cannot be read, empty
+    // when the handler stopped the walk first.
+    [[nodiscard]] std::optional<int> beginAside(const ProgressHandler& handler,
+                                                std::chrono::milliseconds interval);
     [[nodiscard]] bool begin();
     void wait(const ProgressHandler& handler, std::chrono::milliseconds interval);
     void finish();
@@ -100,6 +106,7 @@ private:
     // Made by the worker that commits the root, then only read; m_rows publishes it.
     std::unique_ptr<RowTally> m_rowTally;
     std::atomic<const RowTally*> m_rows{nullptr};
+    util::UniqueFd m_given;  // the caller's root, until begin() reopens it
     util::UniqueFd m_root;
     Mount m_mount;
     KnownMounts m_mounts;

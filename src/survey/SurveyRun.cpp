@@ -8,6 +8,7 @@
 #include "fs/Drive.h"
 #include "fs/FileCollection.h"
 #include "fs/FolderCollection.h"
+#include "survey/AsideCall.h"
 #include "survey/NumberFormat.h"
 #include "util/DisplayName.h"
 
@@ -47,9 +48,12 @@ SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
     m_countFiles = countFiles;
     m_surveyedPath = std::string(path);
     if (!writeDriveLabels()) {
-        return SurveyEnd::NotFound;
+        return m_runState.stopPending() ? SurveyEnd::Completed : SurveyEnd::NotFound;
     }
-    if (!m_tally.GetFolderObject(m_surveyedPath, m_folder)) {
+    if (!m_tally.GetFolderObject(m_surveyedPath, m_folder, waiting())) {
+        if (m_runState.stopPending()) {
+            return SurveyEnd::Completed;  // stopped while the lookup had no answer: no rows, no message
+        }
         m_sink.lookupFailed(LookupStep::Folder, m_surveyedPath, m_tally.lastError());
         return SurveyEnd::NotFound;
     }
@@ -123,19 +127,37 @@ void SurveyRun::decideRootRule() {
     }
 }
 
+std::function<bool()> SurveyRun::waiting() {
+    return [this] {
+        m_yield();
+        return !m_runState.stopPending();
+    };
+}
+
 bool SurveyRun::writeDriveLabels() {
     const std::string& path = m_surveyedPath;
     const std::string spec = m_options.pathStyle == util::PathStyle::Backslash
                                  ? util::GetPathRoot(path, m_options.pathStyle)
                                  : path;
     std::unique_ptr<fs::Drive> drive;
-    if (!m_tally.GetDriveObject(spec, drive)) {
-        m_sink.lookupFailed(LookupStep::Drive, spec, m_tally.lastError());
+    if (!m_tally.GetDriveObject(spec, drive, waiting())) {
+        if (!m_runState.stopPending()) {
+            m_sink.lookupFailed(LookupStep::Drive, spec, m_tally.lastError());
+        }
         return false;
     }
     // A drive whose figures cannot be read is as good as one that cannot be found: nothing is written.
-    const auto total = drive->TotalSize();
-    const auto available = total ? drive->AvailableSpace() : util::Result<std::uint64_t>(total.error());
+    const auto figures = callAside(
+        [drive = std::shared_ptr<fs::Drive>(std::move(drive))] {
+            const auto total = drive->TotalSize();
+            return std::pair(total,
+                             total ? drive->AvailableSpace() : util::Result<std::uint64_t>(total.error()));
+        },
+        waiting());
+    if (!figures) {
+        return false;  // stopped while the drive did not answer
+    }
+    const auto& [total, available] = *figures;
     if (!available) {
         m_sink.lookupFailed(LookupStep::Drive, spec, available.error());
         return false;

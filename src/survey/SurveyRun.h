@@ -52,6 +52,9 @@ private:
     enum class Flow { Continue, End };
 
     [[nodiscard]] SurveyEnd surveyFolder();
+    // What a lookup made aside does while it waits: yields, and gives up once a stop is pending.
+    [[nodiscard]] std::function<bool()> waiting();
+    // False when the drive cannot be looked up or read, or a stop came first.
     [[nodiscard]] bool writeDriveLabels();
     [[nodiscard]] Flow writeAllFilesRow();
     [[nodiscard]] Flow writeOwnFilesRow();

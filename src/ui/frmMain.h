@@ -124,6 +124,9 @@ private:
     void fitToScreen();
     void fitDriveLabels();
     void fitGridColumns();
+    // While a run grows its figures: the cell's column widens at once when its text no longer fits.
+    void widenColumnFor(int row, int column);
+    void measureFigureCells();
     void setTabOrderAndFocus();
     void formLoad();
     void formUnload();
@@ -188,6 +191,10 @@ private:
     bool m_busy = false;
     QString m_caption;
     QElapsedTimer m_sinceCaption;
+    // The widest character a figure is written with, and what a cell takes beyond its text: the grid's
+    // font at the last InitGrid. A figure shorter than their bound fits without measuring.
+    int m_figureCharacterWidth = 0;
+    int m_cellExtra = 0;
     // Controls that have a pointer of their own (the path field's I-beam) and lose it while busy.
     std::vector<std::pair<QPointer<QWidget>, QCursor>> m_ownCursors;
 

@@ -115,12 +115,20 @@ void frmMain::fitDriveLabels() {
     m_checkFiles->move(box.topLeft() + QPoint(shift, 0));
 }
 
+namespace {
+
+// What a grid cell takes beyond its text: the item view's own text margin on both sides, and the grid line
+// the cell gives up.
+int cellExtra(const QTableView& grid) {
+    const int margin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
+    return 2 * margin + (grid.showGrid() ? 1 : 0) + 1;
+}
+
+}  // namespace
+
 void frmMain::fitGridColumns() {
     const QFontMetrics metrics(m_gridList->font());
-    // The item view's own text margin on both sides, and the grid line the cell gives up.
-    const int margin =
-        m_gridList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_gridList) + 1;
-    const int extra = 2 * margin + (m_gridList->showGrid() ? 1 : 0) + 1;
+    const int extra = cellExtra(*m_gridList);
     const int widestCharacter = std::max(1, metrics.maxWidth());
     for (int column = 0; column < GridModel::kColumns; ++column) {
         int width = m_gridList->columnWidth(column);
@@ -132,6 +140,27 @@ void frmMain::fitGridColumns() {
             }
         }
         m_gridList->setColumnWidth(column, width);
+    }
+}
+
+void frmMain::measureFigureCells() {
+    const QFontMetrics metrics(m_gridList->font());
+    m_figureCharacterWidth = 1;
+    for (const QChar character : QStringLiteral("0123456789,.+% ")) {
+        m_figureCharacterWidth = std::max(m_figureCharacterWidth, metrics.horizontalAdvance(character));
+    }
+    m_cellExtra = cellExtra(*m_gridList);
+}
+
+void frmMain::widenColumnFor(int row, int column) {
+    const QString text = m_grid->text(row, column);
+    const int width = m_gridList->columnWidth(column);
+    if (static_cast<int>(text.size()) * m_figureCharacterWidth + m_cellExtra <= width) {
+        return;
+    }
+    const int needed = QFontMetrics(m_gridList->font()).horizontalAdvance(text) + m_cellExtra;
+    if (needed > width) {
+        m_gridList->setColumnWidth(column, needed);
     }
 }
 

@@ -61,6 +61,7 @@ void frmMain::InitGrid() {
         m_gridList->setColumnWidth(column,
                                    metrics.horizontalAdvance(m_grid->column(column).header) + kHeaderExtra);
     }
+    measureFigureCells();
 }
 
 void frmMain::setRowCount(int rows) {
@@ -69,6 +70,10 @@ void frmMain::setRowCount(int rows) {
 
 void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
     m_grid->setFigure(index, row, column);
+    // A figure is never cut, also while it grows; names may be elided, and are fitted when the run ends.
+    if (column != survey::Column::Name) {
+        widenColumnFor(index, static_cast<int>(column));
+    }
 }
 
 namespace {
