@@ -18,6 +18,7 @@ public:
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
 
+    [[nodiscard]] bool enabled() const noexcept { return m_enabled; }
     void setCounts(std::uint64_t entries, std::uint64_t bytes);
     void setDirectory(std::string_view rawPath);
     // Wipes the line so that what follows starts on a clean one.

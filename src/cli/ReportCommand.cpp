@@ -6,39 +6,29 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <system_error>
 
-#include <fcntl.h>
 #include <unistd.h>
 
+#include "cli/OpenedReport.h"
 #include "cli/ReportOptions.h"
-#include "cli/ReportView.h"
+#include "cli/ReportOutcome.h"
+#include "cli/ReportSupervisor.h"
 #include "cli/StopSignal.h"
-#include "cli/TreeFormats.h"
-#include "fs/LinuxFileSystem.h"
-#include "survey/ReportFormats.h"
-#include "survey/SurveyEngine.h"
-#include "util/DisplayName.h"
 #include "util/PathHelpers.h"
-#include "util/UniqueFd.h"
+#include "util/Result.h"
 #include "util/Version.h"
 
 namespace trelmark::cli {
 
 namespace {
 
-constexpr std::size_t kProblemLimit = 100;
-
 void complain(const std::string& text) {
     std::fprintf(stderr, "trelmark-report: %s\n", text.c_str());
 }
 
-std::string quotedPath(std::string_view raw) {
-    return "'" + util::displayName(raw) + "'";
-}
-
 // The directory as an absolute path, so that the report names what it surveyed whatever the caller's
-// current directory was; empty (with errno set) when the current directory cannot be read.
+// current directory was; empty (with errno set) when the current directory cannot be read. Asks the kernel's
+// cache of names only, never the file system below.
 std::string absoluteDirectory(const std::string& directory) {
     if (!directory.empty() && directory.front() == '/') {
         return util::normalizePosixPath(directory, "/");
@@ -54,102 +44,16 @@ std::string absoluteDirectory(const std::string& directory) {
     return util::normalizePosixPath(directory, current);
 }
 
-fs::ScanOptions scanOptions(const ReportOptions& options) {
-    fs::ScanOptions scan;
-    scan.sizeMeasure = options.diskUsage ? fs::SizeMeasure::Allocated : fs::SizeMeasure::Apparent;
-    scan.hardLinks = options.hardLinksOnce ? fs::HardLinks::Once : fs::HardLinks::Every;
-    scan.exclude = options.exclude;
-    return scan;
-}
-
-// The listing of the tree below the target, read from the walk that answered the survey.
-std::string renderTree(const survey::ReportData& data, const ReportOptions& options) {
-    const survey::SurveyTree tree(data.tree, data.target, data.driveTotalSize.value_or(fs::Figure{}));
-    const TreeListing listing = options.depth ? TreeListing::Depth : TreeListing::Top;
-    const std::vector<survey::TreeRow> rows =
-        options.depth ? tree.down(*options.depth) : tree.largest(options.top.value_or(0));
-    switch (options.format) {
-        case ReportFormat::Csv:
-            return formatTreeCsv(data, rows);
-        case ReportFormat::Json:
-            return formatTreeJson(data, listing, rows);
-        case ReportFormat::Text:
-            break;
-    }
-    return formatTreeText(data, listing, rows);
-}
-
-std::string render(const survey::ReportData& data, ReportFormat format) {
-    switch (format) {
-        case ReportFormat::Csv:
-            return survey::formatCsv(data);
-        case ReportFormat::Json:
-            return survey::formatJson(data);
-        case ReportFormat::Text:
-            break;
-    }
-    return survey::formatText(data);
-}
-
-void explainLookupFailure(const survey::LookupFailure& failure) {
-    if (failure.step == survey::LookupStep::Drive) {
-        complain("cannot find the file system of " + quotedPath(failure.path) + ": " +
-                 failure.error.message());
-    } else {
-        complain("cannot read directory " + quotedPath(failure.path) + ": " + failure.error.message());
-    }
-}
-
-int survey(const ReportOptions& options, const std::string& target) {
-    // Checked here, not left to the component: a directory we may not list must be refused by name, whatever
-    // the component would make of it.
-    const util::UniqueFd directory(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!directory) {
-        complain("cannot read directory " + quotedPath(target) + ": " + util::lastSystemError().message());
-        return ExitUnreadable;
-    }
-    survey::ProgramState state;
-    state.fsoSystem = fs::createFileSystem(scanOptions(options));
-    if (state.fsoSystem == nullptr) {
-        complain("cannot start the file-system component");
-        return ExitFailed;
-    }
-    ReportView view(target, options.count, options.progress && ::isatty(STDERR_FILENO) == 1);
-    survey::SurveyEngine engine(state, view,
-                                {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
-    view.setStopAction([&engine] { engine.stop(); });
-    StopSignal::install();
-    engine.run(target, {options.count});
-    view.finish();
-
-    survey::ReportData data = view.data();
-    if (data.lookupFailure) {
-        explainLookupFailure(*data.lookupFailure);
-        return ExitUnreadable;
-    }
-    // A signal after the last yield found nothing left to stop, but it was a request to stop all the same.
-    data.cancelled = data.cancelled || StopSignal::requested();
-    const std::string report =
-        options.depth || options.top ? renderTree(data, options) : render(data, options.format);
-    std::fwrite(report.data(), 1, report.size(), stdout);
+int print(const ReportOutcome& outcome) {
+    std::fwrite(outcome.report.data(), 1, outcome.report.size(), stdout);
     if (std::fflush(stdout) != 0) {
         complain("cannot write the report: " + util::lastSystemError().message());
         return ExitFailed;
     }
-    for (const fs::Problem& problem : data.problems) {
-        complain("cannot read " + quotedPath(problem.path) + ": " + problem.error.message());
+    for (const std::string& message : outcome.messages) {
+        complain(message);
     }
-    if (data.cancelled) {
-        complain("stopped; figures ending in \"+\" are lower bounds");
-        return ExitStopped;
-    }
-    if (data.failure) {
-        complain(*data.failure);
-        return ExitFailed;
-    }
-    // Without counts no tally fails, but a survey with unreadable parts is still no complete one: a script
-    // that reads only the status must not take it for one.
-    return data.problems.empty() ? ExitDone : ExitFailed;
+    return outcome.status;
 }
 
 }  // namespace
@@ -170,12 +74,17 @@ int runReport(std::span<const std::string_view> arguments) {
         case ParsedArguments::Action::Run:
             break;
     }
+    if (!parsed.options.open.empty()) {
+        return reportFromSurveys(parsed.options);
+    }
     const std::string target = absoluteDirectory(parsed.options.directory);
     if (target.empty()) {
         complain("cannot read the current directory: " + util::lastSystemError().message());
         return ExitUnreadable;
     }
-    return survey(parsed.options, target);
+    StopSignal::install();
+    ReportSupervisor supervisor(parsed.options, target);
+    return print(supervisor.run());
 }
 
 }  // namespace trelmark::cli

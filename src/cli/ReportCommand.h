@@ -15,9 +15,10 @@ enum ExitStatus {
     ExitStopped = 130,  // Ctrl-C or SIGTERM; the rows reached are printed
 };
 
-// The whole command: reads the arguments (those after the program's name), runs one survey through the
-// engine, prints the report on stdout and diagnostics on stderr, and returns the exit status.
-// Thread: the main thread, once per process (it installs signal handlers).
+// The whole command: reads the arguments (those after the program's name), runs one survey in a survey
+// process it supervises (ReportSupervisor), prints the report on stdout and diagnostics on stderr, and
+// returns the exit status. Thread: the main thread, once per process, before any other thread starts (it
+// installs signal handlers and forks).
 [[nodiscard]] int runReport(std::span<const std::string_view> arguments);
 
 }  // namespace trelmark::cli

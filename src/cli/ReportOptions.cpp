@@ -43,6 +43,84 @@ std::optional<std::string_view> optionValue(std::span<const std::string_view> ar
     return std::nullopt;
 }
 
+// An option without a value, set in `options`; false when `argument` is none of them.
+bool takeFlag(std::string_view argument, ReportOptions& options) {
+    if (argument == "--count") {
+        options.count = true;
+    } else if (argument == "--no-progress") {
+        options.progress = false;
+    } else if (argument == "--disk-usage") {
+        options.diskUsage = true;
+    } else if (argument == "--live") {
+        options.live = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// An option with a value, read into `options`: nothing when `arguments[i]` is none of them, an empty text
+// when it was read, else what was wrong with it.
+std::optional<std::string> takeValueOption(std::span<const std::string_view> arguments, std::size_t& i,
+                                           ReportOptions& options) {
+    bool missing = false;
+    if (const auto name = optionValue(arguments, i, "--format", missing)) {
+        if (missing || !parseFormat(*name, options.format)) {
+            return missing ? "--format needs one of text, csv, json"
+                           : "unknown format '" + std::string(*name) + "' (text, csv or json)";
+        }
+    } else if (const auto levels = optionValue(arguments, i, "--depth", missing)) {
+        std::size_t depth = 0;
+        if (missing || !parseCount(*levels, depth)) {
+            return "--depth needs a number of levels, 0 or more";
+        }
+        options.depth = depth;
+    } else if (const auto count = optionValue(arguments, i, "--top", missing)) {
+        std::size_t top = 0;
+        if (missing || !parseCount(*count, top) || top == 0) {
+            return "--top needs a number of directories, 1 or more";
+        }
+        options.top = top;
+    } else if (const auto which = optionValue(arguments, i, "--hard-links", missing)) {
+        if (missing || (*which != "every" && *which != "once")) {
+            return "--hard-links needs every or once";
+        }
+        options.hardLinksOnce = *which == "once";
+    } else if (const auto pattern = optionValue(arguments, i, "--exclude", missing)) {
+        if (missing || pattern->empty()) {
+            return "--exclude needs a pattern";
+        }
+        options.exclude.emplace_back(*pattern);
+    } else {
+        return std::nullopt;
+    }
+    return std::string();
+}
+
+// A kept survey's file, as takeValueOption reads its options.
+std::optional<std::string> takeFileOption(std::span<const std::string_view> arguments, std::size_t& i,
+                                          ReportOptions& options) {
+    bool missing = false;
+    for (const std::string_view name : {"--save", "--open", "--compare"}) {
+        const auto file = optionValue(arguments, i, name, missing);
+        if (!file) {
+            continue;
+        }
+        if (missing || file->empty()) {
+            return std::string(name) + " needs a file name";
+        }
+        if (name == "--save") {
+            options.save = std::string(*file);
+        } else if (name == "--open") {
+            options.open.emplace_back(*file);
+        } else {
+            options.compare = std::string(*file);
+        }
+        return std::string();
+    }
+    return std::nullopt;
+}
+
 ParsedArguments usageError(std::string error) {
     ParsedArguments parsed;
     parsed.action = ParsedArguments::Action::UsageError;
@@ -50,11 +128,36 @@ ParsedArguments usageError(std::string error) {
     return parsed;
 }
 
+// Options that cannot work together.
+ParsedArguments checkCombination(ParsedArguments parsed) {
+    const ReportOptions& options = parsed.options;
+    if (options.depth && options.top) {
+        return usageError("--depth and --top cannot be given together");
+    }
+    if (options.save && !options.open.empty()) {
+        return usageError("--save keeps a new survey; it cannot be given with --open");
+    }
+    if (options.compare && (options.depth || options.top)) {
+        return usageError("--compare shows the immediate rows; it cannot be given with --depth or --top");
+    }
+    if (options.open.size() > 1 && (options.compare || options.depth || options.top)) {
+        return usageError("several --open files give one row each; --compare, --depth and --top need one");
+    }
+    if (!options.open.empty() && (!options.exclude.empty() || options.hardLinksOnce || options.live)) {
+        return usageError("--exclude, --hard-links and --live apply to a walk; an opened survey has none");
+    }
+    return parsed;
+}
+
 }  // namespace
 
 std::string_view usageSynopsis() noexcept {
     return "Usage: trelmark-report [--count] [--format text|csv|json] [--depth N | --top N] [--disk-usage]\n"
-           "                       [--hard-links every|once] [--exclude PATTERN]... [--no-progress] [DIR]\n";
+           "                       [--hard-links every|once] [--exclude PATTERN]... [--live] "
+           "[--no-progress]\n"
+           "                       [--save FILE] [--compare OLD] [DIR]\n"
+           "       trelmark-report [--count] [--format ...] [--depth N | --top N] [--disk-usage]\n"
+           "                       [--compare OLD] --open FILE [--open FILE]... [PATH]\n";
 }
 
 std::string_view usageText() noexcept {
@@ -77,14 +180,26 @@ std::string_view usageText() noexcept {
         "                       glob; may be repeated). Without \"/\" it matches an entry's name\n"
         "                       anywhere ('*.o', '.git'); with \"/\" the path below DIR\n"
         "                       ('build/*', '/cache': only DIR's own). A trailing \"/\" is ignored\n"
+        "  --live               while the survey runs, one JSON object a line on stdout each time\n"
+        "                       a row changes: index, kind, name (text and name_base64), each\n"
+        "                       figure with its _complete flag, complete, seconds since the start;\n"
+        "                       the report follows in the chosen format\n"
         "  --no-progress        no progress line on stderr (it is shown only on a terminal)\n"
+        "  --save FILE          keep the survey in FILE (an SQLite database, one record per\n"
+        "                       directory), replacing it only once the new one is whole\n"
+        "  --open FILE          answer from a kept survey (or an ncdu JSON export, as ncdu -o\n"
+        "                       and gdu -o write it) instead of walking; PATH, a directory inside\n"
+        "                       it, drills down. Several --open give one row per file and a total\n"
+        "  --compare OLD        add each row's change since the kept survey OLD; rows new since\n"
+        "                       then are marked, those only in OLD are listed as removed\n"
         "  --help               show this help\n"
         "  --version            show the version\n"
         "\n"
         "The tree below DIR is walked once, whatever is asked. Figures ending in \"+\" are lower\n"
         "bounds: part of the tree could not be read, or the run was stopped. Exit status: 0 done,\n"
-        "1 a directory could not be counted, 2 DIR cannot be read, 64 bad usage, 130 stopped by\n"
-        "Ctrl-C (the rows reached are printed).\n"
+        "1 a directory could not be counted or the survey not saved, 2 DIR (or a survey file)\n"
+        "cannot be read, 64 bad usage, 130 stopped by Ctrl-C (the rows reached are printed within\n"
+        "a second, whatever the file system does; a second Ctrl-C ends it at once).\n"
         "\n"
         "Example: trelmark-report --disk-usage --hard-links once --exclude .git --top 10 ~/src\n";
     return text;
@@ -94,7 +209,6 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
     ParsedArguments parsed;
     bool haveDirectory = false;
     bool optionsEnded = false;
-    bool missing = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         const bool isOption = !optionsEnded && argument.size() > 1 && argument.front() == '-';
@@ -103,6 +217,7 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
                 return usageError("only one directory may be given");
             }
             parsed.options.directory = std::string(argument);
+            parsed.options.directoryGiven = true;
             haveDirectory = true;
         } else if (argument == "--") {
             optionsEnded = true;
@@ -112,48 +227,21 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
         } else if (argument == "--version") {
             parsed.action = ParsedArguments::Action::Version;
             return parsed;
-        } else if (argument == "--count") {
-            parsed.options.count = true;
-        } else if (argument == "--no-progress") {
-            parsed.options.progress = false;
-        } else if (argument == "--disk-usage") {
-            parsed.options.diskUsage = true;
-        } else if (const auto name = optionValue(arguments, i, "--format", missing)) {
-            if (missing || !parseFormat(*name, parsed.options.format)) {
-                return usageError(missing
-                                      ? "--format needs one of text, csv, json"
-                                      : "unknown format '" + std::string(*name) + "' (text, csv or json)");
+        } else if (takeFlag(argument, parsed.options)) {
+            continue;
+        } else if (const auto error = takeValueOption(arguments, i, parsed.options)) {
+            if (!error->empty()) {
+                return usageError(*error);
             }
-        } else if (const auto levels = optionValue(arguments, i, "--depth", missing)) {
-            std::size_t depth = 0;
-            if (missing || !parseCount(*levels, depth)) {
-                return usageError("--depth needs a number of levels, 0 or more");
+        } else if (const auto fileError = takeFileOption(arguments, i, parsed.options)) {
+            if (!fileError->empty()) {
+                return usageError(*fileError);
             }
-            parsed.options.depth = depth;
-        } else if (const auto count = optionValue(arguments, i, "--top", missing)) {
-            std::size_t top = 0;
-            if (missing || !parseCount(*count, top) || top == 0) {
-                return usageError("--top needs a number of directories, 1 or more");
-            }
-            parsed.options.top = top;
-        } else if (const auto which = optionValue(arguments, i, "--hard-links", missing)) {
-            if (missing || (*which != "every" && *which != "once")) {
-                return usageError("--hard-links needs every or once");
-            }
-            parsed.options.hardLinksOnce = *which == "once";
-        } else if (const auto pattern = optionValue(arguments, i, "--exclude", missing)) {
-            if (missing || pattern->empty()) {
-                return usageError("--exclude needs a pattern");
-            }
-            parsed.options.exclude.emplace_back(*pattern);
         } else {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
     }
-    if (parsed.options.depth && parsed.options.top) {
-        return usageError("--depth and --top cannot be given together");
-    }
-    return parsed;
+    return checkCombination(std::move(parsed));
 }
 
 }  // namespace trelmark::cli

@@ -17,6 +17,7 @@ struct ReportOptions {
     bool count = false;
     ReportFormat format = ReportFormat::Text;
     bool progress = true;
+    bool live = false;            // a JSON line on stdout each time a row changes, before the report
     std::string directory = ".";  // raw bytes, as given
     // Instead of the immediate rows: every directory down to `depth` levels, or the `top` largest below.
     std::optional<std::size_t> depth;
@@ -24,6 +25,12 @@ struct ReportOptions {
     bool diskUsage = false;      // allocated blocks instead of apparent sizes
     bool hardLinksOnce = false;  // a file with several names counts once
     std::vector<std::string> exclude;
+    // Kept surveys: where to keep this one, the surveys (or exports) to answer from instead of a walk (then
+    // `directory` is the directory inside them, default their root), and the survey to compare against.
+    std::optional<std::string> save;
+    std::vector<std::string> open;
+    std::optional<std::string> compare;
+    bool directoryGiven = false;
 };
 
 // The outcome of reading the command line: run, print help or the version, or refuse it.

@@ -1,28 +1,37 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "cli/ProgressLine.h"
 #include "survey/ReportData.h"
 #include "survey/SurveySink.h"
 
 namespace trelmark::cli {
 
-// The survey sink of the report tool: it keeps what the engine hands it as a survey::ReportData to print at
-// the end, shows progress on the terminal, and turns a stop signal into a stop of the run at its yields. Owns
-// its data and its progress line. Thread: the main thread. Errors: none; it only records.
+// The survey sink of the survey process: it keeps what the engine hands it as a survey::ReportData for the
+// final report, and sends the rows as they change (and, asked to, the walk's progress) to the command that
+// supervises it as record lines (RecordLines.h): at its yields, at most every 100 ms (less often where the
+// lines take long to write), and on flush(). At its yields it also asks whether to stop, and turns a yes
+// into the stop action, once.
+// Owns its data. Thread: the engine's one thread. Errors: none; it only records and passes lines on.
 class ReportView : public survey::SurveySink {
 public:
-    ReportView(std::string target, bool count, bool progress);
+    using LineOutput = std::function<void(std::string_view line)>;
 
-    // Called from yield() once a stop signal has come.
+    // `progress`: also send the walk's counts and current directory, for a progress line.
+    ReportView(std::string target, bool count, LineOutput output, bool progress);
+
+    void setStopCheck(std::function<bool()> check) { m_stopCheck = std::move(check); }
     void setStopAction(std::function<void()> action) { m_stopAction = std::move(action); }
 
     [[nodiscard]] const survey::ReportData& data() const noexcept { return m_data; }
-    // Ends the progress line, before anything else is written.
-    void finish() { m_progress.clear(); }
+    // Sends every row changed since the last lines went out, and the progress when it changed.
+    void flush();
 
     void driveFigures(fs::Figure total, fs::Figure available) override;
     void clearRows() override;
@@ -37,9 +46,21 @@ public:
     void surveyTree(const fs::WalkedTree& tree) override { m_data.tree = tree; }
 
 private:
+    void flushIfDue();
+
     survey::ReportData m_data;
-    ProgressLine m_progress;
+    LineOutput m_output;
+    bool m_progress;
+    std::function<bool()> m_stopCheck;
     std::function<void()> m_stopAction;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point m_lastFlush;  // when lines last went out
+    std::chrono::steady_clock::duration m_flushInterval = std::chrono::milliseconds(100);
+    std::vector<bool> m_changed;  // by row index: changed since the last flush
+    bool m_progressChanged = false;
+    std::uint64_t m_entries = 0;
+    std::uint64_t m_bytes = 0;
+    std::string m_directory;  // raw bytes
 };
 
 }  // namespace trelmark::cli

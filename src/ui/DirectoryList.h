@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <QListView>
+
+#include "ui/ListingRequests.h"
+#include "ui/PathLookups.h"
 
 namespace trelmark::ui {
 
 class DriveCatalog;
+class LateAnswers;
 class NameListModel;
 
 // The directory list `dirData`: the ancestors of its path from the root down, the path itself (selected),
@@ -17,6 +24,13 @@ class NameListModel;
 // raised before the assignment (or the user's opening) returns, and only when the path moved.
 // A value that names no directory is refused and the list stays as it was; a directory that cannot be read
 // is shown without sub-directories.
+//
+// The file system is asked on a worker with a deadline (LateAnswers). When it does not answer in time the
+// list takes the value as spelled (made absolute), shows "(応答なし)" below it and stays usable; the answer
+// fills it in when it comes, unless another value was taken meanwhile. A late answer that resolves to
+// another path (a link) moves the list there, raising PathChanged then; a late refusal returns it to what
+// it showed before without one, so that the other controls keep what they were given, as after a refusal
+// in time.
 // Owned by its parent; uses the catalog, which must outlive it. Thread: the GUI thread.
 class DirectoryList final : public QListView {
     Q_OBJECT
@@ -29,6 +43,10 @@ public:
     void setPath(const QString& value) { static_cast<void>(assignPath(value)); }
     // Whether the list took the value.
     bool assignPath(const QString& value);
+    // Whether the list waits for the file system to tell what its path holds.
+    [[nodiscard]] bool waiting() const noexcept { return m_requests.waiting(); }
+    // Another file system in place of the system's: for tests.
+    void setLookups(std::shared_ptr<const PathLookups> lookups) { m_lookups = std::move(lookups); }
 
 signals:
     void PathChanged();
@@ -37,12 +55,22 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    bool open(const std::string& raw);
+    using Answer = std::optional<PathLookups::Directory>;
+
+    bool open(std::vector<std::string> candidates);
+    bool show(std::uint64_t request, PathLookups::Directory directory);
+    void wait(std::uint64_t request, const std::string& path);
+    void answerLate(std::uint64_t request, Answer answer);
+    void moveTo(const std::string& path, std::vector<NameListModel::Item> items, int current);
     void openRow(const QModelIndex& index);
-    void fill();
+    // The rows of a path's ancestors and of the path itself.
+    [[nodiscard]] static std::vector<NameListModel::Item> ancestors(const std::string& path);
 
     DriveCatalog& m_drives;
     NameListModel* m_model;
+    LateAnswers* m_late;
+    std::shared_ptr<const PathLookups> m_lookups = PathLookups::system();
+    ListingRequests m_requests;
     std::string m_path;
 };
 

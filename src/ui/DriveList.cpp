@@ -2,8 +2,10 @@
 #include "ui/DriveList.h"
 
 #include "ui/DriveCatalog.h"
+#include "ui/LateAnswers.h"
 #include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
+#include "util/PathHelpers.h"
 
 namespace trelmark::ui {
 
@@ -19,8 +21,14 @@ DriveList::DriveList(DriveCatalog& drives, QWidget* parent) : QComboBox(parent),
 bool DriveList::assignDrive(const QString& value) {
     int index = m_drives.indexOfValue(value.toStdString());
     if (index < 0) {
-        const auto path = absolutePath(toRaw(value));
-        index = path ? m_drives.indexOf(*path) : -1;
+        const std::string raw = toRaw(value);
+        if (raw.empty()) {
+            return false;
+        }
+        const std::string spelled = util::normalizePosixPath(raw, processDirectory());
+        const auto path = LateAnswers::askOnce<std::optional<std::string>>(
+            spelled, [lookups = m_lookups, raw] { return lookups->absolutePath(raw); });
+        index = m_drives.indexOf(path && *path ? **path : spelled);
     }
     if (index < 0) {
         return false;

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "ui/FileList.h"
 
-#include "fs/DirectoryListing.h"
+#include "ui/LateAnswers.h"
 #include "ui/NameListModel.h"
 #include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
+#include "util/PathHelpers.h"
 
 namespace trelmark::ui {
 
-FileList::FileList(QWidget* parent) : QListView(parent), m_model(new NameListModel(this)) {
+FileList::FileList(QWidget* parent)
+    : QListView(parent), m_model(new NameListModel(this)), m_late(new LateAnswers(this)) {
     setModel(m_model);
     setUniformItemSizes(true);
     setEditTriggers(NoEditTriggers);
@@ -25,24 +27,69 @@ bool FileList::assignPath(const QString& value) {
 }
 
 bool FileList::open(const std::string& raw) {
-    const auto directory = canonicalDirectory(raw);
-    if (!directory) {
+    if (raw.empty()) {
         return false;
     }
-    if (*directory == m_path) {
+    const std::uint64_t request = m_requests.issue();
+    const std::string spelled = util::normalizePosixPath(raw, processDirectory());
+    const std::string shown = m_requests.waiting() ? std::string() : m_path;
+    auto answer = m_late->ask<Answer>(
+        spelled,
+        [lookups = m_lookups, raw, shown] {
+            return lookups->openDirectory({raw}, fs::EntryKind::File, shown);
+        },
+        [this, request](Answer late) { answerLate(request, std::move(late)); });
+    if (answer && !*answer) {
+        return false;
+    }
+    if (answer) {
+        show(request, std::move(**answer));
         return true;
     }
-    m_path = *directory;
-    std::vector<NameListModel::Item> items;
-    const std::string prefix = m_path == "/" ? m_path : m_path + "/";
-    if (const auto listing = fs::DirectoryListing::read(m_path)) {
-        for (std::string& name : listing->names(fs::EntryKind::File)) {
-            items.push_back({toDisplay(name), 0, NameListModel::Icon::None, prefix + name});
-        }
-    }
-    m_model->setItems(std::move(items));
-    emit PathChanged();
+    m_requests.follow(request);
+    m_requests.startWaiting({m_path, m_model->items(), -1});
+    moveTo(spelled, {{QString::fromUtf8(kNoAnswer), 0, NameListModel::Icon::None, {}}});
     return true;
+}
+
+void FileList::show(std::uint64_t request, PathLookups::Directory directory) {
+    m_requests.follow(request);
+    if (!directory.listed) {
+        return;  // the list shows that directory already
+    }
+    if (m_requests.waiting()) {
+        static_cast<void>(m_requests.stopWaiting());
+    }
+    std::vector<NameListModel::Item> items;
+    const std::string prefix = directory.path == "/" ? directory.path : directory.path + "/";
+    for (std::string& name : directory.names) {
+        items.push_back({toDisplay(name), 0, NameListModel::Icon::None, prefix + name});
+    }
+    moveTo(directory.path, std::move(items));
+}
+
+void FileList::answerLate(std::uint64_t request, Answer answer) {
+    if (!m_requests.follows(request)) {
+        return;  // the list was given another value meanwhile
+    }
+    if (answer && answer->listed) {
+        show(request, std::move(*answer));
+        return;
+    }
+    // Refused, or the directory the list showed before it waited: back to that, unannounced, as the
+    // directory list does.
+    ListingRequests::Shown before = m_requests.stopWaiting();
+    m_path = std::move(before.path);
+    m_model->setItems(std::move(before.items));
+}
+
+void FileList::moveTo(const std::string& path, std::vector<NameListModel::Item> items) {
+    const bool moved = path != m_path;
+    m_path = path;
+    m_model->setItems(std::move(items));
+    if (moved) {
+        emit PathChanged();
+    }
 }
 
 }  // namespace trelmark::ui

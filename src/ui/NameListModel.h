@@ -29,6 +29,7 @@ public:
 
     void setItems(std::vector<Item> items);
     [[nodiscard]] const Item& item(int row) const { return m_items.at(static_cast<std::size_t>(row)); }
+    [[nodiscard]] const std::vector<Item>& items() const noexcept { return m_items; }
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/PathDrop.h"
 
-#include <sys/stat.h>
-
 #include <QMimeData>
 #include <QUrl>
 
@@ -45,19 +43,8 @@ std::optional<std::string> firstLocalPath(const QMimeData& data) {
     return std::nullopt;
 }
 
-std::optional<std::string> droppedDirectory(const QMimeData& data) {
-    auto path = firstLocalPath(data);
-    if (!path) {
-        return std::nullopt;
-    }
-    struct stat info {};
-    if (::stat(path->c_str(), &info) != 0) {
-        return std::nullopt;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return path;
-    }
-    return util::GetParentPath(*path, util::PathStyle::Posix);
+std::string droppedDirectory(const std::string& path, bool isDirectory) {
+    return isDirectory ? path : util::GetParentPath(path, util::PathStyle::Posix);
 }
 
 }  // namespace trelmark::ui

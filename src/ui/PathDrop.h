@@ -25,9 +25,8 @@ namespace trelmark::ui {
 // The first local path of the data's URI list, if it has one.
 [[nodiscard]] std::optional<std::string> firstLocalPath(const QMimeData& data);
 
-// The directory a drop selects, raw bytes: the first local path of the URI list when it is a directory (a
-// link to one included), otherwise the directory that holds it ("/" for an entry in the root). nullopt when
-// the data holds no local path or the entry cannot be examined (it vanished, say): the drop does nothing.
-[[nodiscard]] std::optional<std::string> droppedDirectory(const QMimeData& data);
+// The directory a drop of `path` selects, raw bytes: the path itself when it is a directory (a link to one
+// included), otherwise the directory that holds it ("/" for an entry in the root).
+[[nodiscard]] std::string droppedDirectory(const std::string& path, bool isDirectory);
 
 }  // namespace trelmark::ui

@@ -5,9 +5,11 @@
 #include <QDropEvent>
 #include <QMimeData>
 
+#include "ui/LateAnswers.h"
 #include "ui/PathDrop.h"
 #include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
+#include "util/PathHelpers.h"
 #include "util/ScopeExit.h"
 
 namespace trelmark::ui {
@@ -15,8 +17,10 @@ namespace trelmark::ui {
 const QString PathField::kToolTip = QStringLiteral("ディレクトリを入力してください");
 const QString PathField::kNoDirectoryToolTip = QStringLiteral(
     "このパスのディレクトリはありません。「チェック」はディレクトリ一覧のディレクトリを調べます");
+const QString PathField::kWaitingToolTip =
+    QStringLiteral("ファイルシステムの応答を待っています ") + QString::fromUtf8(kNoAnswer);
 
-PathField::PathField(QWidget* parent) : QLineEdit(parent) {
+PathField::PathField(QWidget* parent) : QLineEdit(parent), m_late(new LateAnswers(this)) {
     setAcceptDrops(true);
     setToolTip(kToolTip);
     connect(this, &QLineEdit::textChanged, this, &PathField::showWhetherDirectory);
@@ -68,18 +72,62 @@ void PathField::dropEvent(QDropEvent* event) {
         return;
     }
     // Read when dropped, not when entered: the entry may have gone meanwhile, and then nothing changes.
-    if (const auto directory = droppedDirectory(*event->mimeData())) {
-        setText(toDisplay(*directory));
+    const std::string path = *firstLocalPath(*event->mimeData());
+    const std::uint64_t edit = m_edits;
+    const auto isDirectory = m_late->ask<std::optional<bool>>(
+        path, [lookups = m_lookups, path] { return lookups->isDirectory(path); },
+        [this, edit, path](std::optional<bool> late) { dropLate(edit, path, late); });
+    if (!isDirectory) {
+        showWaiting();
+    } else if (*isDirectory) {
+        setText(toDisplay(droppedDirectory(path, **isDirectory)));
+    }
+}
+
+void PathField::dropLate(std::uint64_t edit, const std::string& path, std::optional<bool> isDirectory) {
+    if (edit != m_edits) {
+        return;  // typed over meanwhile: that text stands
+    }
+    if (isDirectory) {
+        setText(toDisplay(droppedDirectory(path, *isDirectory)));
+    } else {
+        showWhetherDirectory();  // the entry vanished: the field is as it was, and says so
     }
 }
 
 void PathField::showWhetherDirectory() {
-    const bool namesDirectory = canonicalDirectory(toRaw(text())).has_value();
-    if (namesDirectory == m_namesDirectory) {
+    const std::uint64_t edit = ++m_edits;
+    const std::string raw = toRaw(text());
+    const std::string spelled = raw.empty() ? raw : util::normalizePosixPath(raw, processDirectory());
+    const auto answer = m_late->ask<bool>(
+        spelled, [lookups = m_lookups, raw] { return lookups->canonicalDirectory(raw).has_value(); },
+        [this, edit](bool late) {
+            if (edit == m_edits) {
+                showAnswer(late);
+            }
+        });
+    if (answer) {
+        showAnswer(*answer);
+    } else {
+        showWaiting();
+    }
+}
+
+void PathField::showAnswer(bool namesDirectory) {
+    const bool wasWaiting = std::exchange(m_waiting, false);
+    if (namesDirectory == m_namesDirectory && !wasWaiting) {
         return;
     }
     m_namesDirectory = namesDirectory;
     setToolTip(namesDirectory ? kToolTip : kNoDirectoryToolTip);
+    applyTint();
+}
+
+// Not known to be wrong: untinted, and the tooltip says why nothing is known yet.
+void PathField::showWaiting() {
+    m_waiting = true;
+    m_namesDirectory = true;
+    setToolTip(kWaitingToolTip);
     applyTint();
 }
 

@@ -21,11 +21,13 @@
 #include "ui/FileList.h"
 #include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
+#include "ui/LateAnswers.h"
 #include "ui/PathField.h"
 #include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
 #include "ui/WindowLayout.h"
 #include "ui/WindowLook.h"
+#include "util/PathHelpers.h"
 #include "util/ScopeExit.h"
 #include "util/Version.h"
 
@@ -50,6 +52,18 @@ void condenseToFit(QLabel* label) {
         }
     }
     label->setFont(font);
+}
+
+// `pathStart` made absolute, its links resolved where the file system answers in time; past the deadline
+// as spelled, against the directory the program started in.
+std::string startDirectoryAbsolute(const std::string& pathStart) {
+    if (pathStart.empty()) {
+        return pathStart;
+    }
+    const std::string spelled = util::normalizePosixPath(pathStart, processDirectory());
+    const auto resolved = LateAnswers::askOnce<std::optional<std::string>>(
+        spelled, [pathStart] { return absolutePath(pathStart); });
+    return resolved ? resolved->value_or(pathStart) : spelled;
 }
 
 // The layout is given in twips (WindowLayout.h); Qt scales the pixels for HiDPI.
@@ -180,7 +194,7 @@ void frmMain::formLoad() {
                                QString::fromUtf8(util::kLegalNotice));
     setWindowTitle(m_caption);
     InitGrid();
-    m_startDirectory = absolutePath(m_state.pathStart).value_or(m_state.pathStart);
+    m_startDirectory = startDirectoryAbsolute(m_state.pathStart);
     m_flagChanging = true;
     QString start = toDisplay(m_state.pathStart);
     m_textPath->setText(start);

@@ -8,6 +8,7 @@
 
 #include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
+#include "ui/LateAnswers.h"
 #include "ui/PathField.h"
 #include "ui/PathResolution.h"
 #include "ui/TextConversion.h"
@@ -61,8 +62,14 @@ QString frmMain::BrowseDirectory(const QString& initialDirectory, const std::str
         // Any name may be confirmed, existing or not; the placeholder never exists.
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // A directory that is not there opens the current one, as an empty text does.
-        const auto initial = canonicalDirectory(util::JoinPath(toRaw(initialDirectory), "", false));
+        // A directory that is not there opens the current one, as an empty text does; so does one whose file
+        // system does not answer in time.
+        const std::string wanted = util::JoinPath(toRaw(initialDirectory), "", false);
+        const auto answer = wanted.empty() ? std::nullopt
+                                           : LateAnswers::askOnce<std::optional<std::string>>(
+                                                 util::normalizePosixPath(wanted, processDirectory()),
+                                                 [wanted] { return canonicalDirectory(wanted); });
+        const auto initial = answer ? *answer : std::nullopt;
         dialog.setDirectory(
             QFile::decodeName(QByteArray::fromStdString(initial.value_or(processDirectory()))));
         dialog.selectFile(kPlaceholder);
@@ -73,7 +80,12 @@ QString frmMain::BrowseDirectory(const QString& initialDirectory, const std::str
     }
     // Whatever was browsed, the process goes on from the start directory. Where that has gone, or never was
     // a directory, it stays where it is: the choice still stands and nothing needs saying.
-    static_cast<void>(::chdir(returnDirectory.c_str()));
+    // On a share that does not answer the change is left to its worker, which makes it when it can.
+    if (!returnDirectory.empty()) {
+        static_cast<void>(
+            LateAnswers::askOnce<bool>(util::normalizePosixPath(returnDirectory, processDirectory()),
+                                       [returnDirectory] { return ::chdir(returnDirectory.c_str()) == 0; }));
+    }
     return result;
 }
 

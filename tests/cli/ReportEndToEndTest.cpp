@@ -2,8 +2,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "hostile/ReportChecks.h"
 #include "support/ReportRunner.h"
 #include "support/TempTree.h"
 #include "survey/NumberFormat.h"
@@ -224,6 +227,51 @@ TEST_F(ReportEndToEnd, JsonCarriesRawNumbersAndRawNames) {
     EXPECT_EQ(jsonField(rows[6], "name"), "with,comma \\\"q\\\"");
 }
 
+// Every line before the report is one JSON object for one row; the last line for each row says what the
+// report then prints, raw name bytes included.
+TEST_F(ReportEndToEnd, LiveStreamsEachRowAsAJsonLineBeforeTheReport) {
+    const ProcessRun run = report.run({"--live", "--count", "--format", "json", tree.path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::size_t, JsonValue> latest;
+    std::size_t reportStart = 0;
+    for (const std::string& line : splitLines(run.out)) {
+        if (!line.starts_with("{\"index\"")) {
+            break;
+        }
+        reportStart += line.size() + 1;
+        const JsonValue object = JsonValue::parse(line, nullptr, false);
+        ASSERT_TRUE(object.is_object()) << line;
+        for (const char* key : {"kind", "name", "name_base64", "bytes", "bytes_complete", "measured_bytes",
+                                "measured_bytes_complete", "total_share", "total_share_complete",
+                                "used_share", "used_share_complete", "files", "files_complete", "dirs",
+                                "dirs_complete", "complete", "seconds"}) {
+            EXPECT_TRUE(object.contains(key)) << key << " missing: " << line;
+        }
+        EXPECT_GE(object["seconds"].get<double>(), 0.0) << line;
+        latest[object["index"].get<std::size_t>()] = object;
+    }
+    const JsonValue final = JsonValue::parse(run.out.substr(reportStart), nullptr, false);
+    ASSERT_TRUE(final.is_object()) << "the report follows the stream whole: " << run.out;
+    const JsonValue& rows = final["rows"];
+    ASSERT_EQ(latest.size(), rows.size()) << run.out;
+    std::set<std::string> names;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const JsonValue& line = latest[i];
+        for (const char* key : {"kind", "name", "name_base64", "bytes", "files", "dirs", "complete"}) {
+            EXPECT_EQ(line[key], rows[i][key]) << key << " of row " << i;
+        }
+        EXPECT_EQ(line["bytes_complete"], true);
+        names.insert(fromBase64(line["name_base64"].get<std::string>()));
+    }
+    EXPECT_EQ(latest[0]["kind"], "all");
+    EXPECT_EQ(latest[1]["kind"], "files");
+    EXPECT_TRUE(
+        names.contains("bad\xff"
+                       "dir"))
+        << "raw bytes that are not UTF-8 come back from base64";
+    EXPECT_TRUE(names.contains("日本語フォルダ"));
+}
+
 TEST_F(ReportEndToEnd, WithoutCountsTheCountColumnsStayEmpty) {
     const ProcessRun run = report.run({"--format", "csv", tree.path()});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -335,6 +383,27 @@ TEST_F(ReportCommand, CtrlCStopsTheWalkAndPrintsTheRowsReached) {
     EXPECT_NE(run.out.find("\"partial\": true"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("{\"kind\": \"all\""), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("stopped"), std::string::npos) << run.err;
+}
+
+// The command reports a survey process that ended without its report, and prints the rows it had.
+TEST_F(ReportCommand, ASurveyThatDiesFailsTheRunAndSaysSo) {
+    const TempTree tree(TempTree::Storage::Memory);
+    makeWideTree(tree.path(), 100, 500);
+    bool killed = false;
+    const ProcessRun run = report.runOnTerminal({"--count", tree.path()}, [&](int pid, const std::string&) {
+        const std::string path =
+            "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children";
+        std::ifstream children(path);
+        int survey = 0;
+        if (!killed && children >> survey) {
+            killed = ::kill(survey, SIGKILL) == 0;
+        }
+    });
+    ASSERT_TRUE(killed) << "no survey process seen: " << run.err;
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("trelmark-report: the survey process ended by signal 9 before its report"),
+              std::string::npos)
+        << run.err;
 }
 
 }  // namespace

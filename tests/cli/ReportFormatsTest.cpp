@@ -60,10 +60,12 @@ TEST(ReportOptions, ReadTheCommandLine) {
     EXPECT_EQ(plain.options.directory, ".");
     EXPECT_FALSE(plain.options.count);
     EXPECT_TRUE(plain.options.progress);
+    EXPECT_FALSE(plain.options.live);
 
-    const ParsedArguments full = parse({"--no-progress", "--format", "json", "--count", "/x"});
+    const ParsedArguments full = parse({"--no-progress", "--format", "json", "--count", "--live", "/x"});
     EXPECT_EQ(full.options.format, ReportFormat::Json);
     EXPECT_TRUE(full.options.count);
+    EXPECT_TRUE(full.options.live);
     EXPECT_FALSE(full.options.progress);
     EXPECT_EQ(full.options.directory, "/x");
 
@@ -72,7 +74,7 @@ TEST(ReportOptions, ReadTheCommandLine) {
     EXPECT_EQ(parse({"--format=csv"}).options.format, ReportFormat::Csv);
     EXPECT_EQ(parse({"/x", "--version"}).action, ParsedArguments::Action::Version);
     for (const auto& bad : std::vector<std::vector<std::string_view>>{
-             {"--format"}, {"--format", "xml"}, {"-c"}, {"a", "b"}, {"--count=yes"}}) {
+             {"--format"}, {"--format", "xml"}, {"-c"}, {"a", "b"}, {"--count=yes"}, {"--live=1"}}) {
         EXPECT_EQ(parse(bad).action, ParsedArguments::Action::UsageError) << bad.front();
     }
 }

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "support/ReportRunner.h"
@@ -18,9 +16,12 @@ namespace trelmark::test {
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::string_view kStopped = "stopped; figures ending in \"+\" are lower bounds";
 
 // The report tool beside FUSE servers that never answer. Where FUSE is missing the cases say why and are
-// skipped.
+// skipped. Every server still holds its requests when the report ends: the mounts go with the fixture.
 class StuckMountReport : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -30,9 +31,37 @@ protected:
         source.write("top", "1");
         source.write("files/a", "12345");
         source.write("sub/stuck/inner/c", "never seen");
+        tree.mkdir("mnt");
     }
+
+    struct Stopped {
+        ProcessRun run;
+        Clock::duration afterSignal{};  // from the first signal to the end of the run, pipes closed
+    };
+
+    // Runs the report on `arguments` and sends it SIGINT as soon as the server holds a request (`note`
+    // exists), and a second SIGINT 50 ms later when asked.
+    [[nodiscard]] Stopped stopWhileHeld(const std::vector<std::string>& arguments, int signals = 1) const {
+        std::optional<Clock::time_point> signalled;
+        int sent = 0;
+        Stopped stopped;
+        stopped.run = ReportRunner(30s).runWatched(arguments, [&](int pid, const std::string&) {
+            const bool due = signalled ? sent < signals && Clock::now() - *signalled >= 50ms
+                                       : ::access(note.c_str(), F_OK) == 0;
+            if (due) {
+                ::kill(pid, SIGINT);
+                signalled = signalled.value_or(Clock::now());
+                ++sent;
+            }
+        });
+        EXPECT_TRUE(signalled) << "no request was held: " << stopped.run.err;
+        stopped.afterSignal = Clock::now() - signalled.value_or(Clock::now());
+        return stopped;
+    }
+
     TempTree tree;
     TempTree source;
+    const std::string note = tree / "note";
 };
 
 TEST_F(StuckMountReport, ADeadServerBelowTheSurveyedDirectoryCostsNothing) {
@@ -45,68 +74,46 @@ TEST_F(StuckMountReport, ADeadServerBelowTheSurveyedDirectoryCostsNothing) {
     EXPECT_NE(run.out.find("dead"), std::string::npos) << "the mount point is a row of its own";
 }
 
-// What the report printed until it said it stopped, after a SIGINT once the server holds a request (the
-// note says so), and how it ended once the server was gone.
-struct StoppedReport {
-    std::string printed;
-    int status = 0;
-};
-
-StoppedReport stopWhenStuck(SlowMount& mount, const std::string& note, std::vector<std::string> arguments,
-                            std::chrono::milliseconds settle = 0ms) {
-    int output[2];
-    if (::pipe(output) != 0) {
-        return {};
-    }
-    std::vector<char*> argv{const_cast<char*>(TRELMARK_REPORT_PATH)};
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    const pid_t report = ::fork();
-    if (report == 0) {
-        ::dup2(output[1], 1);
-        ::dup2(output[1], 2);
-        ::execv(TRELMARK_REPORT_PATH, argv.data());
-        ::_exit(127);
-    }
-    ::close(output[1]);
-    while (::access(note.c_str(), F_OK) != 0) {
-        std::this_thread::sleep_for(10ms);
-    }
-    std::this_thread::sleep_for(settle);
-    ::kill(report, SIGINT);
-    // The report says it stopped while the worker still sits in the call: the server answers nothing yet.
-    StoppedReport stopped;
-    char buffer[4096];
-    pollfd ready{output[0], POLLIN, 0};
-    while (stopped.printed.find("stopped") == std::string::npos && ::poll(&ready, 1, 20000) > 0) {
-        const ssize_t got = ::read(output[0], buffer, sizeof buffer);
-        if (got <= 0) {
-            break;
-        }
-        stopped.printed.append(buffer, static_cast<std::size_t>(got));
-    }
-    // Only now can the process end: its stuck thread gets an error when the server goes.
-    mount.killServer();
-    ::waitpid(report, &stopped.status, 0);
-    ::close(output[0]);
-    return stopped;
+// Regression: the process the shell waited on held the thread stuck in the server's request, so after the
+// first Ctrl-C it printed the rows but could not end until the server went away.
+TEST_F(StuckMountReport, TheFirstCtrlCPrintsTheRowsAndEndsWhileAWorkerIsHeld) {
+    const SlowMount mount(source.path(), tree / "mnt", {"--stuck", "sub/stuck", "--note", note});
+    ASSERT_TRUE(mount.mounted());
+    const Stopped stopped = stopWhileHeld({"--count", "--format", "csv", "--no-progress", tree / "mnt"});
+    const ProcessRun& run = stopped.run;
+    ASSERT_FALSE(run.timedOut) << run.err;
+    EXPECT_LT(stopped.afterSignal, 1s);
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_NE(run.err.find(kStopped), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("\r\nall,ALL FILES,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(",false"), std::string::npos) << "the partial figures say so: " << run.out;
 }
 
-// Regression: with a directory inside DIR that never answers, the first Ctrl-C waited for the worker stuck
-// in it, and the second ended the program with no rows.
-TEST_F(StuckMountReport, TheFirstCtrlCPrintsTheRowsReachedWhileAWorkerIsStuck) {
-    tree.mkdir("mnt");
-    const std::string note = tree / "note";
-    SlowMount mount(source.path(), tree / "mnt", {"--stuck", "sub/stuck", "--note", note});
+// The survey's own lookup of the directory is what the server holds: no row can come, but the prompt does.
+TEST_F(StuckMountReport, TheFirstCtrlCEndsTheCommandWhileItsLookupIsHeld) {
+    const SlowMount mount(source.path(), tree / "mnt", {"--dead", "--note", note});
     ASSERT_TRUE(mount.mounted());
-    const StoppedReport run = stopWhenStuck(mount, note, {"--count", "--no-progress", tree / "mnt"});
-    EXPECT_NE(run.printed.find("stopped"), std::string::npos) << run.printed;
-    EXPECT_NE(run.printed.find("ALL FILES"), std::string::npos) << run.printed;
-    EXPECT_NE(run.printed.find("+"), std::string::npos) << "the partial figures say so: " << run.printed;
-    ASSERT_TRUE(WIFEXITED(run.status));
-    EXPECT_EQ(WEXITSTATUS(run.status), 130);
+    const Stopped stopped = stopWhileHeld({"--format", "json", "--no-progress", tree / "mnt"});
+    const ProcessRun& run = stopped.run;
+    ASSERT_FALSE(run.timedOut) << run.err;
+    EXPECT_LT(stopped.afterSignal, 1s);
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_NE(run.err.find(kStopped), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("\"cancelled\": true"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"rows\": []"), std::string::npos) << run.out;
+}
+
+TEST_F(StuckMountReport, ASecondCtrlCEndsTheCommandAtOnce) {
+    const SlowMount mount(source.path(), tree / "mnt", {"--dead", "--note", note});
+    ASSERT_TRUE(mount.mounted());
+    const Stopped stopped = stopWhileHeld({"--no-progress", tree / "mnt"}, 2);
+    const ProcessRun& run = stopped.run;
+    ASSERT_FALSE(run.timedOut) << run.err;
+    EXPECT_LT(stopped.afterSignal, 1s);
+    EXPECT_EQ(run.status, 128 + SIGINT) << run.err;
+    // Ended by the signal, before the survey's grace ran out and the rows were printed.
+    EXPECT_EQ(run.err.find(kStopped), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
 }
 
 // Regression: a Ctrl-C while a directory of DIR itself never answered printed the drive lines only: the
@@ -118,16 +125,14 @@ TEST_P(StuckRowReport, ACtrlCKeepsEveryListedRowWithItsFiguresSoFar) {
     source.write("f", "12");
     source.write("a/x", "12345");
     source.write("hang/inner/z", "never seen");
-    tree.mkdir("mnt");
-    const std::string note = tree / "note";
-    SlowMount mount(source.path(), tree / "mnt", {"--stuck", "hang", "--note", note});
+    const SlowMount mount(source.path(), tree / "mnt", {"--stuck", "hang", "--note", note});
     ASSERT_TRUE(mount.mounted());
     const std::string format = GetParam();
-    const StoppedReport run =
-        stopWhenStuck(mount, note, {"--count", "--no-progress", "--format", format, tree / "mnt"}, 100ms);
-    ASSERT_TRUE(WIFEXITED(run.status)) << run.printed;
-    EXPECT_EQ(WEXITSTATUS(run.status), 130) << run.printed;
-    const std::string& out = run.printed;
+    const Stopped stopped = stopWhileHeld({"--count", "--no-progress", "--format", format, tree / "mnt"});
+    const ProcessRun& run = stopped.run;
+    ASSERT_FALSE(run.timedOut) << run.err;
+    EXPECT_EQ(run.status, 130) << run.err;
+    const std::string& out = run.out;
     // "." holds top and f, exact; the rows a, files, hang and sub are all there, hang a lower bound.
     if (format == "csv") {
         EXPECT_NE(out.find("\nall,ALL FILES,"), std::string::npos) << out;

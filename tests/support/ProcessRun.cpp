@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "support/ProcessRun.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -123,9 +124,13 @@ ProcessRun runProcess(const std::vector<std::string>& command, const ProcessOpti
             ::kill(pid, SIGKILL);
             break;
         }
-        if (::poll(fds, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) {
+        const auto wait = options.tick.count() > 0 ? std::min(left, options.tick) : left;
+        if (::poll(fds, 2, static_cast<int>(wait.count())) < 0 && errno != EINTR) {
             ::kill(pid, SIGKILL);
             break;
+        }
+        if (options.tick.count() > 0 && options.whileRunning) {
+            options.whileRunning(pid, run.err);
         }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) {
@@ -137,6 +142,9 @@ ProcessRun runProcess(const std::vector<std::string>& command, const ProcessOpti
             }
             if (i == 1 && options.whileRunning && run.err.size() > before) {
                 options.whileRunning(pid, run.err);
+            }
+            if (i == 0 && options.whileOutput && run.out.size() > before) {
+                options.whileOutput(pid, run.out);
             }
         }
     }

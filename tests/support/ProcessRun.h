@@ -29,6 +29,10 @@ struct ProcessOptions {
     // Terminal: stderr is a pseudo-terminal, so a program that shows progress only to a person does so.
     Stderr stderrTo = Stderr::Pipe;
     WhileRunning whileRunning;
+    // When set, whileRunning is also called this often, whether stderr grew or not.
+    std::chrono::milliseconds tick{0};
+    // Called with the stdout read so far, each time it grows.
+    WhileRunning whileOutput;
 };
 
 // Runs `command` (its first word searched in PATH) and waits for it, reading stdout and stderr as they come

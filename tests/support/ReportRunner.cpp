@@ -25,6 +25,16 @@ ProcessRun ReportRunner::runOnTerminal(const std::vector<std::string>& arguments
     return runProcess(command(arguments, User::Root), options);
 }
 
+ProcessRun ReportRunner::runWatched(const std::vector<std::string>& arguments,
+                                    const WhileRunning& whileRunning, const WhileRunning& whileOutput) const {
+    ProcessOptions options;
+    options.deadline = m_deadline;
+    options.whileRunning = whileRunning;
+    options.whileOutput = whileOutput;
+    options.tick = std::chrono::milliseconds(10);
+    return runProcess(command(arguments, User::Root), options);
+}
+
 std::vector<std::string> ReportRunner::command(const std::vector<std::string>& arguments, User user) const {
     std::vector<std::string> command;
     if (user == User::Nobody) {

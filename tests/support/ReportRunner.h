@@ -28,6 +28,11 @@ public:
     // As root with stderr on a terminal, so the tool shows its progress line; `whileRunning` sees it grow.
     [[nodiscard]] ProcessRun runOnTerminal(const std::vector<std::string>& arguments,
                                            const WhileRunning& whileRunning) const;
+    // As root, with `whileRunning` called every 10 ms while the program runs, and `whileOutput` (if any)
+    // each time stdout grows.
+    [[nodiscard]] ProcessRun runWatched(const std::vector<std::string>& arguments,
+                                        const WhileRunning& whileRunning,
+                                        const WhileRunning& whileOutput = {}) const;
 
 private:
     [[nodiscard]] std::vector<std::string> command(const std::vector<std::string>& arguments,

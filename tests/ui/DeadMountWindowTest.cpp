@@ -1,4 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include <chrono>
+#include <thread>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -11,8 +19,10 @@
 #include "WindowFixture.h"
 #include "support/SlowMount.h"
 #include "support/TempTree.h"
+#include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
 #include "ui/GridModel.h"
+#include "ui/LateAnswers.h"
 
 namespace trelmark {
 
@@ -23,6 +33,7 @@ class DeadMountWindowTest : public QObject {
 
 private slots:
     void opensAndOffersTheDeadMountWithoutWaitingForIt();
+    void opensBesideAHeldLookupAndAnswersAClick();
     void aStopWhileADirectoryNeverAnswersKeepsEveryListedRow();
     void rowsGrowOnASlowMountAndSortWhileTheyGrow();
 };
@@ -51,6 +62,61 @@ void DeadMountWindowTest::opensAndOffersTheDeadMountWithoutWaitingForIt() {
         }
     }
     QVERIFY2(offered, "the dead mount is listed, saying that it does not answer");
+}
+
+// Regression: a window started on a share where another process sat in a lookup filled its directory list
+// on its own thread, blocked in the kernel behind that lookup, and never appeared.
+void DeadMountWindowTest::opensBesideAHeldLookupAndAnswersAClick() {
+    if (const std::string reason = test::SlowMount::unavailable(); !reason.empty()) {
+        QSKIP(reason.c_str());
+    }
+    test::TempTree tree;
+    test::TempTree source;
+    source.mkdir("hang/inner");
+    source.mkdir("a");
+    source.write("f", "12");
+    tree.mkdir("share");
+    const std::string note = tree / "note";
+    test::SlowMount mount(source.path(), tree / "share", {"--stuck", "hang", "--note", note});
+    QVERIFY(mount.mounted());
+    const std::string share = test::canonical(tree / "share");
+    // Another process looks up the entry the server holds, and stays in that call.
+    const pid_t holder = ::fork();
+    QVERIFY(holder >= 0);
+    if (holder == 0) {
+        struct stat info {};
+        static_cast<void>(::stat((share + "/hang").c_str(), &info));
+        ::_exit(0);
+    }
+    while (::access(note.c_str(), F_OK) != 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
+    QElapsedTimer opening;
+    opening.start();
+    auto window = std::make_unique<test::WindowFixture>(share);
+    window->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window->form.get()));
+    QCheckBox& count = *window->form->checkFiles();
+    QTest::mouseClick(&count, Qt::LeftButton);
+    const qint64 answered = opening.elapsed();
+    QVERIFY2(answered < 1000, qPrintable(QStringLiteral("opened and answered after %1 ms").arg(answered)));
+    QVERIFY(count.isChecked());
+    QCOMPARE(window->form->dirData()->rawPath(), share);
+    QVERIFY(window->form->dirData()->waiting());
+
+    // Gone from the screen at once, and destroyed without waiting for the workers held behind the lookup.
+    QElapsedTimer closing;
+    closing.start();
+    window->form->close();
+    QVERIFY(!window->form->isVisible());
+    window.reset();
+    QVERIFY(closing.elapsed() < 100);
+
+    mount.killServer();  // fails the held requests, so the holder can end
+    ::kill(holder, SIGKILL);
+    int status = 0;
+    ::waitpid(holder, &status, 0);
 }
 
 namespace {

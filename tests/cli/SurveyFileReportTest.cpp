@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: MIT
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "hostile/ReportChecks.h"
+#include "support/ReportRunner.h"
+#include "support/TempTree.h"
+
+namespace trelmark::test {
+namespace {
+
+bool installed(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The records of a csv report without the drive's, whose free space moves between two runs.
+std::string csvRows(const std::string& csv) {
+    std::string rows;
+    std::size_t at = 0;
+    while (at < csv.size()) {
+        const std::size_t end = csv.find("\r\n", at);
+        const std::string line = csv.substr(at, end - at);
+        if (!line.starts_with("drive_")) {
+            rows += line + "\n";
+        }
+        at = end == std::string::npos ? csv.size() : end + 2;
+    }
+    return rows;
+}
+
+// The row of a compared json report with that raw name, and its change.
+struct Change {
+    std::string status;
+    std::int64_t bytes = 0;
+    std::int64_t files = 0;
+    std::int64_t dirs = 0;
+};
+Change changeOf(const JsonValue& report, const std::string& name) {
+    const std::string_view kind = name == "ALL FILES" ? "all" : name == "." ? "files" : "dir";
+    const JsonValue* found = nullptr;
+    for (const JsonValue& row : report["rows"]) {
+        if (row["kind"] == kind && rowName(row) == name) {
+            found = &row;
+        }
+    }
+    static const JsonValue kNone;
+    const JsonValue& row = found != nullptr ? *found : kNone;
+    EXPECT_FALSE(row.is_null()) << name;
+    if (row.is_null()) {
+        return {};
+    }
+    return {row["status"].get<std::string>(), row["bytes_change"].get<std::int64_t>(),
+            row["files_change"].get<std::int64_t>(), row["dirs_change"].get<std::int64_t>()};
+}
+
+class SurveyFileReport : public ::testing::Test {
+protected:
+    SurveyFileReport() {
+        tree.write("alpha/a1", std::string(1000, 'a'));
+        tree.write("alpha/deep/d1", std::string(300, 'd'));
+        tree.write("beta/b1", std::string(320, 'b'));
+        tree.mkdir("gamma/empty");
+        tree.write(std::string("odd\xff/o1", 7), "oo");
+        tree.hardlink("alpha/a1", "beta/a1-again");
+        tree.write("own", "12345");
+    }
+
+    [[nodiscard]] ProcessRun report(std::vector<std::string> arguments) const {
+        return runner.run(arguments);
+    }
+
+    [[nodiscard]] std::string save() const {
+        const std::string file = files / "survey.db";
+        const ProcessRun run = report({"--count", "--no-progress", "--save", file, tree.path()});
+        expectCleanExit(run);
+        return file;
+    }
+
+    TempTree tree;
+    TempTree files;
+    ReportRunner runner;
+};
+
+TEST_F(SurveyFileReport, ASavedSurveyOpensToTheRowsOfAFreshOneAtTheRootAndBelow) {
+    const std::string file = save();
+    for (const std::string& below : {std::string(), std::string("alpha")}) {
+        const std::string directory = below.empty() ? tree.path() : tree / below;
+        const ProcessRun fresh = report({"--count", "--format", "json", "--no-progress", directory});
+        std::vector<std::string> open = {"--count", "--format", "json", "--open", file};
+        if (!below.empty()) {
+            open.push_back(below);
+        }
+        const ProcessRun opened = report(open);
+        expectCleanExit(opened);
+        const auto freshJson = jsonReport(fresh);
+        const auto openedJson = jsonReport(opened);
+        ASSERT_TRUE(freshJson && openedJson);
+        EXPECT_EQ((*openedJson)["rows"], (*freshJson)["rows"]) << below;
+        EXPECT_EQ((*openedJson)["target"], (*freshJson)["target"]);
+        expectRowsMatchFind(*openedJson, directory);
+    }
+    for (const std::vector<std::string>& listing :
+         {std::vector<std::string>{"--depth", "2"}, std::vector<std::string>{"--top", "3"}}) {
+        std::vector<std::string> walk = {"--count", "--format", "csv", "--no-progress", tree.path()};
+        std::vector<std::string> open = {"--count", "--format", "csv", "--open", file};
+        walk.insert(walk.begin(), listing.begin(), listing.end());
+        open.insert(open.begin(), listing.begin(), listing.end());
+        EXPECT_EQ(csvRows(report(open).out), csvRows(report(walk).out)) << listing[0];
+    }
+}
+
+TEST_F(SurveyFileReport, ACompareShowsExactlyTheChangesMade) {
+    const std::string file = save();
+    tree.write("alpha/new-file", std::string(70, 'n'));  // a file added
+    TempTree::removeAll(tree / "gamma");                 // a directory removed
+    ASSERT_EQ(::rmdir((tree / "gamma").c_str()), 0);
+    tree.write("beta/b1", std::string(1320, 'b'));  // a directory grown
+    tree.write("delta/d", "dd");                    // a directory new
+    const ProcessRun run =
+        report({"--count", "--format", "json", "--no-progress", "--compare", file, tree.path()});
+    expectCleanExit(run);
+    const auto json = jsonReport(run);
+    ASSERT_TRUE(json);
+    const Change all = changeOf(*json, "ALL FILES");
+    EXPECT_EQ(all.bytes, 70 + 1000 + 2);
+    EXPECT_EQ(all.files, 2);
+    EXPECT_EQ(all.dirs, 1 - 2);
+    const Change alpha = changeOf(*json, "alpha");
+    EXPECT_EQ(alpha.status, "kept");
+    EXPECT_EQ(alpha.bytes, 70);
+    EXPECT_EQ(alpha.files, 1);
+    EXPECT_EQ(changeOf(*json, "beta").bytes, 1000);
+    const Change delta = changeOf(*json, "delta");
+    EXPECT_EQ(delta.status, "new");
+    EXPECT_EQ(delta.bytes, 2);
+    const Change gamma = changeOf(*json, "gamma");
+    EXPECT_EQ(gamma.status, "removed");
+    EXPECT_EQ(gamma.dirs, -1);  // gamma/empty
+    EXPECT_EQ(changeOf(*json, std::string("odd\xff", 4)).bytes, 0);
+    EXPECT_EQ(changeOf(*json, ".").bytes, 0);
+    EXPECT_EQ((*json)["rows"].back()["status"], "removed");  // removed rows come last
+
+    const ProcessRun text = report({"--count", "--no-progress", "--compare", file, tree.path()});
+    EXPECT_NE(text.out.find("+1,000"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("削除"), std::string::npos);
+    EXPECT_NE(text.out.find("新規"), std::string::npos);
+}
+
+TEST_F(SurveyFileReport, ExportsOfNcduAndGduOpenToFindsFigures) {
+    tree.mkdir("mounted");
+    const struct {
+        std::string program;
+        std::vector<std::string> command;
+    } tools[] = {
+        {"ncdu", {"ncdu", "-x", "-o", files / "ncdu.json", tree.path()}},
+        {"gdu", {"gdu", "-n", "-x", "-o", files / "gdu.json", tree.path()}},
+    };
+    for (const auto& tool : tools) {
+        if (!installed(tool.program)) {
+            std::cerr << "skipped: " << tool.program << " is not installed (script/bootstrap installs it)\n";
+            continue;
+        }
+        std::string command;
+        for (const std::string& word : tool.command) {
+            command += "'" + word + "' ";
+        }
+        ASSERT_EQ(std::system((command + ">/dev/null 2>&1").c_str()), 0) << command;
+        const ProcessRun opened =
+            report({"--count", "--format", "json", "--open", tool.command[tool.command.size() - 2]});
+        expectCleanExit(opened);
+        const auto json = jsonReport(opened);
+        ASSERT_TRUE(json) << tool.program;
+        expectRowsMatchFind(*json, tree.path());
+        // gdu writes names through Go's JSON encoder, which replaces bytes that are not UTF-8: the next
+        // export holds only names it can keep.
+        TempTree::removeAll(tree / std::string("odd\xff", 4));
+        ::rmdir((tree / std::string("odd\xff", 4)).c_str());
+    }
+}
+
+TEST_F(SurveyFileReport, SeveralFilesGiveARowEachUnderTheirTotal) {
+    const std::string file = save();
+    const ProcessRun run = report({"--count", "--format", "json", "--open", file, "--open", file, "alpha"});
+    expectCleanExit(run);
+    const auto json = jsonReport(run);
+    ASSERT_TRUE(json);
+    const JsonValue& rows = (*json)["rows"];
+    ASSERT_EQ(rows.size(), 3U);
+    EXPECT_EQ(rows[0]["bytes"], 2 * (1000 + 300));
+    EXPECT_EQ(rows[1]["bytes"], 1300);
+    EXPECT_EQ(rows[2]["files"], 2);
+}
+
+TEST_F(SurveyFileReport, FilesThatCannotBeTrustedAreNamedWithStatusTwo) {
+    files.write("notes.txt", "not a survey\n");
+    files.write("cut.json", R"([1,2,{"progname":"ncdu"},[{"name":"/x"},[{"name":"a"})");
+    files.write("hostile.json", R"([1,2,{},[{"name":"/x"},{"name":"../etc"}]])");
+    const struct {
+        std::string file;
+        std::string problem;
+    } cases[] = {{"notes.txt", "not a survey"},
+                 {"cut.json", "truncated"},
+                 {"hostile.json", "\"/\""},
+                 {"absent", "No such file"}};
+    for (const auto& each : cases) {
+        const ProcessRun run = report({"--open", files / each.file});
+        expectCleanExit(run, {2});
+        EXPECT_NE(run.err.find(each.file), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(each.problem), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty());
+    }
+    const std::string file = save();
+    const ProcessRun outside = report({"--open", file, "no-such-directory"});
+    expectCleanExit(outside, {2});
+    EXPECT_NE(outside.err.find("holds no directory"), std::string::npos) << outside.err;
+}
+
+}  // namespace
+}  // namespace trelmark::test
