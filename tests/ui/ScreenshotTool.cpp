@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Saves a picture of the window after a survey, for the README and docs/, and times a drill-down:
 //   trelmark-screenshot DIR OUT.png [count] [dark] [screen] [--drill] [--sort] [--menu] [--time N]
+//                       [--during MS] [--stop MS]
 // "count" ticks the count option, "dark" gives the application a dark palette, "screen" saves the whole
 // screen (to see where the window was placed) instead of the window alone; QT_SCALE_FACTOR scales it as a
 // desktop would.
 // --drill opens the largest sub-directory's row with a double-click, --sort clicks the size header (largest
 // first), --menu opens the context menu of the first sub-directory's row; --time N drills down into the
 // largest sub-directory and back up N times and prints how long each double-click took until its rows were
-// on show. Run it under a real X server (script/screenshot uses Xvfb) to see what a user sees.
+// on show. --during MS takes the picture MS milliseconds into the survey, while its rows grow, and then stops
+// it; --stop MS presses "中止" after MS milliseconds and takes the picture of what the stop kept.
+// Run it under a real X server (script/screenshot uses Xvfb) to see what a user sees.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -109,7 +112,8 @@ double timedDrillDown(ui::frmMain& window, int rounds) {
 int main(int argc, char* argv[]) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: %s DIR OUT.png [count] [dark] [screen] [--drill] [--sort] [--menu] [--time N]\n",
+                     "usage: %s DIR OUT.png [count] [dark] [screen] [--drill] [--sort] [--menu] [--time N] "
+                     "[--during MS] [--stop MS]\n",
                      argv[0]);
         return 2;
     }
@@ -120,7 +124,15 @@ int main(int argc, char* argv[]) {
     bool sort = false;
     bool menu = false;
     int rounds = 0;
+    int during = -1;
+    int stopAfter = -1;
     for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--during") == 0 && i + 1 < argc) {
+            during = std::atoi(argv[++i]);
+        }
+        if (std::strcmp(argv[i], "--stop") == 0 && i + 1 < argc) {
+            stopAfter = std::atoi(argv[++i]);
+        }
         count = count || std::strcmp(argv[i], "count") == 0;
         dark = dark || std::strcmp(argv[i], "dark") == 0;
         screen = screen || std::strcmp(argv[i], "screen") == 0;
@@ -143,7 +155,21 @@ int main(int argc, char* argv[]) {
     window.checkFiles()->setChecked(count);
     window.show();
     QTimer::singleShot(300, &window, [&] {
+        // Both fire inside the survey's yields: the run goes on beneath them.
+        if (during >= 0) {
+            QTimer::singleShot(during, &window, [&window] {
+                const bool saved = window.grab().save(QApplication::arguments().at(2));
+                window.cmdMain(0)->click();
+                QApplication::exit(saved ? 0 : 1);
+            });
+        }
+        if (stopAfter >= 0) {
+            QTimer::singleShot(stopAfter, &window, [&window] { window.cmdMain(0)->click(); });
+        }
         window.cmdMain(1)->click();
+        if (during >= 0) {
+            return;
+        }
         if (rounds > 0) {
             QApplication::exit(timedDrillDown(window, rounds) < 0 ? 1 : 0);
             return;
