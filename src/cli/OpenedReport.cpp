@@ -10,6 +10,7 @@
 #include "store/StoredFileSystem.h"
 #include "store/SurveyOpening.h"
 #include "store/TreeSnapshot.h"
+#include "survey/ReportCollector.h"
 #include "survey/SurveyEngine.h"
 #include "util/DisplayName.h"
 #include "util/PathHelpers.h"
@@ -54,12 +55,13 @@ ReportOutcome surveyed(const std::shared_ptr<store::StoredTree>& tree, const std
                        const ReportOptions& options) {
     survey::ProgramState state;
     state.fsoSystem = std::make_unique<store::StoredFileSystem>(tree);
-    ReportView view(
-        target, options.count, [](std::string_view) {}, false);
-    survey::SurveyEngine engine(state, view,
+    ReportView view([](std::string_view) {}, false);
+    survey::ReportCollector collector(view, survey::ReportCollector::Walk::Keep);
+    collector.begin(target, options.count);
+    survey::SurveyEngine engine(state, collector,
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
     engine.run(target, {options.count});
-    survey::ReportData data = view.data();
+    survey::ReportData data = collector.current();
     if (!tree->damage().empty()) {
         return refusal(damageMessage(*tree));
     }

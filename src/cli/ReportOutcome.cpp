@@ -67,7 +67,7 @@ ReportOutcome reportOutcome(const survey::ReportData& data, const ReportOptions&
         outcome.messages.emplace_back("stopped; figures ending in \"+\" are lower bounds");
         outcome.status = ExitStopped;
     } else if (data.failure) {
-        outcome.messages.push_back(*data.failure);
+        outcome.messages.push_back(survey::describeFailure(*data.failure));
         outcome.status = ExitFailed;
     } else {
         // Without counts no tally fails, but a survey with unreadable parts is still no complete one: a

@@ -270,12 +270,14 @@ ReportOutcome ReportSupervisor::fromRows(std::string failure) {
             data.rows[index] = std::move(row->row);
         }
     }
-    if (m_stopped) {
-        data.cancelled = true;
-    } else {
-        data.failure = std::move(failure);
+    data.cancelled = m_stopped.has_value();
+    ReportOutcome outcome = reportOutcome(data, m_options, rowListing(data, m_options));
+    if (!m_stopped) {
+        // The survey process could not say how its run ended: no figure on show may pass for complete.
+        outcome.messages.push_back(std::move(failure));
+        outcome.status = ExitFailed;
     }
-    return reportOutcome(data, m_options, rowListing(data, m_options));
+    return outcome;
 }
 
 }  // namespace trelmark::cli

@@ -17,46 +17,29 @@ constexpr int kFlushShare = 50;
 
 }  // namespace
 
-ReportView::ReportView(std::string target, bool count, LineOutput output, bool progress)
-    : m_output(std::move(output)), m_progress(progress) {
-    m_data.target = std::move(target);
-    m_data.counted = count;
-}
+ReportView::ReportView(LineOutput output, bool progress)
+    : m_output(std::move(output)), m_progress(progress) {}
 
 void ReportView::driveFigures(fs::Figure total, fs::Figure available) {
-    m_data.driveTotalSize = total;
-    m_data.driveAvailableSpace = available;
     m_output(driveRecord(total, available));
 }
 
 void ReportView::clearRows() {
-    m_data.rows.clear();
-    m_changed.clear();
+    m_unsent.clear();
 }
 
-void ReportView::setRowCount(int rows) {
-    const std::size_t count = static_cast<std::size_t>(rows < 0 ? 0 : rows);
-    m_data.rows.resize(count);
-    m_changed.resize(count);
-}
+void ReportView::setRowCount(int) {}
 
 void ReportView::rowChanged(int index, const survey::SurveyRow& row, survey::Column) {
-    if (index < 0) {
-        return;
+    if (index >= 0) {
+        m_unsent.insert_or_assign(static_cast<std::size_t>(index), row);
     }
-    const auto at = static_cast<std::size_t>(index);
-    if (at >= m_data.rows.size()) {
-        m_data.rows.resize(at + 1);
-        m_changed.resize(at + 1);
-    }
-    m_data.rows[at] = row;
-    m_changed[at] = true;
 }
 
 void ReportView::yield() {
     flushIfDue();
-    if (!m_data.cancelled && m_stopCheck && m_stopCheck()) {
-        m_data.cancelled = true;
+    if (!m_stopAsked && m_stopCheck && m_stopCheck()) {
+        m_stopAsked = true;
         if (m_stopAction) {
             m_stopAction();
         }
@@ -76,10 +59,6 @@ void ReportView::currentDirectory(std::string_view path) {
     }
 }
 
-void ReportView::lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) {
-    m_data.lookupFailure = survey::LookupFailure{step, std::string(path), error};
-}
-
 void ReportView::flushIfDue() {
     if (std::chrono::steady_clock::now() - m_lastFlush >= m_flushInterval) {
         flush();
@@ -89,21 +68,17 @@ void ReportView::flushIfDue() {
 void ReportView::flush() {
     const auto now = std::chrono::steady_clock::now();
     const double seconds = std::chrono::duration<double>(now - m_started).count();
-    bool sent = false;
-    for (std::size_t at = 0; at < m_changed.size(); ++at) {
-        if (m_changed[at] && m_data.rows[at]) {
-            m_output(rowRecord(static_cast<int>(at), *m_data.rows[at], seconds));
-            sent = true;
-        }
-        m_changed[at] = false;
+    const bool sent = !m_unsent.empty() || m_progressChanged;
+    for (const auto& [at, row] : m_unsent) {
+        m_output(rowRecord(static_cast<int>(at), row, seconds));
     }
+    m_unsent.clear();
     if (m_progressChanged) {
         m_output(progressRecord(m_entries, m_bytes));
         if (!m_directory.empty()) {
             m_output(directoryRecord(m_directory));
         }
         m_progressChanged = false;
-        sent = true;
     }
     // The interval runs from the last lines sent: the first rows go out at the first yield that has them.
     if (sent) {

@@ -4,32 +4,31 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "survey/ReportData.h"
 #include "survey/SurveySink.h"
 
 namespace trelmark::cli {
 
-// The survey sink of the survey process: it keeps what the engine hands it as a survey::ReportData for the
-// final report, and sends the rows as they change (and, asked to, the walk's progress) to the command that
-// supervises it as record lines (RecordLines.h): at its yields, at most every 100 ms (less often where the
-// lines take long to write), and on flush(). At its yields it also asks whether to stop, and turns a yes
-// into the stop action, once.
-// Owns its data. Thread: the engine's one thread. Errors: none; it only records and passes lines on.
+// The survey sink of the survey process, behind the survey::ReportCollector that assembles the final report:
+// it sends the rows as they change (and, asked to, the walk's progress) to the command that supervises it as
+// record lines (RecordLines.h): at its yields, at most every 100 ms (less often where the lines take long to
+// write), and on flush(). At its yields it also asks whether to stop, and turns a yes into the stop action,
+// once.
+// Owns the rows changed since the last lines went out. Thread: the engine's one thread. Errors: none; it
+// only passes lines on.
 class ReportView : public survey::SurveySink {
 public:
     using LineOutput = std::function<void(std::string_view line)>;
 
     // `progress`: also send the walk's counts and current directory, for a progress line.
-    ReportView(std::string target, bool count, LineOutput output, bool progress);
+    ReportView(LineOutput output, bool progress);
 
     void setStopCheck(std::function<bool()> check) { m_stopCheck = std::move(check); }
     void setStopAction(std::function<void()> action) { m_stopAction = std::move(action); }
 
-    [[nodiscard]] const survey::ReportData& data() const noexcept { return m_data; }
     // Sends every row changed since the last lines went out, and the progress when it changed.
     void flush();
 
@@ -38,17 +37,15 @@ public:
     void setRowCount(int rows) override;
     void rowChanged(int index, const survey::SurveyRow& row, survey::Column column) override;
     void yield() override;
-    void failed(std::string_view message) override { m_data.failure = std::string(message); }
-    void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
+    void failed(const survey::SurveyFailure&) override {}
+    void lookupFailed(survey::LookupStep, std::string_view, std::error_code) override {}
     void walkProgress(const fs::WalkProgress& progress) override;
     void currentDirectory(std::string_view path) override;
-    void surveyProblems(const std::vector<fs::Problem>& problems) override { m_data.problems = problems; }
-    void surveyTree(const fs::WalkedTree& tree) override { m_data.tree = tree; }
 
 private:
     void flushIfDue();
 
-    survey::ReportData m_data;
+    bool m_stopAsked = false;
     LineOutput m_output;
     bool m_progress;
     std::function<bool()> m_stopCheck;
@@ -56,7 +53,7 @@ private:
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point m_lastFlush;  // when lines last went out
     std::chrono::steady_clock::duration m_flushInterval = std::chrono::milliseconds(100);
-    std::vector<bool> m_changed;  // by row index: changed since the last flush
+    std::map<std::size_t, survey::SurveyRow> m_unsent;  // by row index: changed since the last flush
     bool m_progressChanged = false;
     std::uint64_t m_entries = 0;
     std::uint64_t m_bytes = 0;

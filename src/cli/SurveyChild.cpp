@@ -15,6 +15,7 @@
 #include "cli/ReportView.h"
 #include "cli/SavedSurvey.h"
 #include "fs/LinuxFileSystem.h"
+#include "survey/ReportCollector.h"
 #include "survey/SurveyEngine.h"
 #include "util/DisplayName.h"
 #include "util/Result.h"
@@ -90,9 +91,10 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
     if (state.fsoSystem == nullptr) {
         return sendEnd(records, {{}, {"cannot start the file-system component"}, ExitFailed});
     }
-    ReportView view(
-        target, options.count, [records](std::string_view line) { writeAll(records, line); }, progress);
-    survey::SurveyEngine engine(state, view,
+    ReportView view([records](std::string_view line) { writeAll(records, line); }, progress);
+    survey::ReportCollector collector(view, survey::ReportCollector::Walk::Keep);
+    collector.begin(target, options.count);
+    survey::SurveyEngine engine(state, collector,
                                 {util::PathStyle::Posix, std::chrono::milliseconds(10), kProblemLimit});
     view.setStopAction([&engine] { engine.stop(); });
     view.setStopCheck(stopCheck(control));
@@ -104,7 +106,7 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
         view.flush();
     }
 
-    survey::ReportData data = view.data();
+    survey::ReportData data = collector.current();
     // A stop after the last yield found nothing left to stop, but it was a request to stop all the same.
     data.cancelled = data.cancelled || stopAsked(control);
     return sendEnd(records, withKeptSurveys(reportOutcome(data, options, walkedListing(data, options)), data,

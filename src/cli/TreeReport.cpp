@@ -98,7 +98,8 @@ std::string formatTreeJson(const survey::ReportData& data, TreeListing listing,
     out += "  \"drive_available_bytes\": " + figureOr(data.driveAvailableSpace, "null") + ",\n";
     out += std::string("  \"partial\": ") + (anyIncomplete(data, rows) ? "true" : "false") + ",\n";
     out += std::string("  \"cancelled\": ") + (data.cancelled ? "true" : "false") + ",\n";
-    out += "  \"failure\": " + (data.failure ? jsonString(*data.failure) : std::string("null")) + ",\n";
+    out += "  \"failure\": " +
+           (data.failure ? jsonString(survey::describeFailure(*data.failure)) : std::string("null")) + ",\n";
     out += "  \"listing\": \"" + std::string(listingKey(listing)) + "\",\n";
     out += "  \"directories\": [";
     for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -96,7 +96,8 @@ std::string formatJson(const ReportData& data) {
     out += std::string("  \"counted\": ") + jsonBool(data.counted) + ",\n";
     out += std::string("  \"partial\": ") + jsonBool(data.partial()) + ",\n";
     out += std::string("  \"cancelled\": ") + jsonBool(data.cancelled) + ",\n";
-    out += "  \"failure\": " + (data.failure ? jsonString(*data.failure) : std::string("null")) + ",\n";
+    out += "  \"failure\": " +
+           (data.failure ? jsonString(describeFailure(*data.failure)) : std::string("null")) + ",\n";
     out += "  \"rows\": [";
     const std::vector<survey::SurveyRow> rows = data.reachedRows();
     for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -8,6 +8,7 @@
 
 #include "fs/Figure.h"
 #include "fs/Problem.h"
+#include "survey/SurveyFailure.h"
 #include "survey/SurveyRow.h"
 #include "survey/SurveySink.h"
 #include "survey/SurveyTree.h"
@@ -29,7 +30,7 @@ struct ReportData {
     std::optional<fs::Figure> driveAvailableSpace;
     // As the sink numbers them (ALL FILES first); a row the run never reached stays empty.
     std::vector<std::optional<survey::SurveyRow>> rows;
-    std::optional<std::string> failure;  // the message box's text
+    std::optional<SurveyFailure> failure;
     std::optional<LookupFailure> lookupFailure;
     std::vector<fs::Problem> problems;
     // The walk behind the rows, for the listings of the tree below the target.

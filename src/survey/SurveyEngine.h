@@ -62,8 +62,6 @@ public:
     [[nodiscard]] std::optional<std::chrono::system_clock::time_point> walkTime() const noexcept;
     // The last completed run's directory and walk, or nullptr; valid until the next run() begins.
     [[nodiscard]] const KeptWalk* keptWalk() const noexcept { return m_kept.get(); }
-    // Lets the kept walk go, and the memory it holds.
-    void forgetWalk() noexcept { m_kept.reset(); }
 
     // A run is under way: the engine is inside run().
     [[nodiscard]] bool running() const noexcept { return m_runState.running(); }

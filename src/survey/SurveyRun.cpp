@@ -10,7 +10,6 @@
 #include "fs/FolderCollection.h"
 #include "survey/AsideCall.h"
 #include "survey/NumberFormat.h"
-#include "util/DisplayName.h"
 
 namespace trelmark::survey {
 
@@ -18,18 +17,13 @@ namespace {
 
 constexpr std::string_view kAllFiles = "ALL FILES";
 constexpr std::string_view kOwnFiles = ".";
-constexpr std::string_view kFailurePrefix = "異常なディレクトリがありました「";
-constexpr std::string_view kFailureSuffix = "」";
-constexpr std::string_view kSystemVolumeInformation = ":\\System Volume Information";
 
 constexpr std::size_t kAllFilesRow = 0;
 constexpr std::size_t kOwnFilesRow = 1;
 constexpr std::size_t kFirstSubFolderRow = 2;
 
-std::string upperAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    return text;
+util::Result<std::uint64_t> countOf(util::Result<std::unique_ptr<fs::FolderCollection>> subFolders) {
+    return subFolders.andThen([](const auto& collection) { return collection->Count(); });
 }
 
 // Adds a sub-directory's size to the sum of everything measured; a sum that saturates is no longer exact.
@@ -42,7 +36,12 @@ void addToSum(fs::Figure& sum, fs::Figure size) {
 
 SurveyRun::SurveyRun(RunState& runState, SurveySink& sink, FolderTally& tally, const SurveyOptions& options,
                      std::function<void()> yield)
-    : m_runState(runState), m_sink(sink), m_tally(tally), m_options(options), m_yield(std::move(yield)) {}
+    : m_runState(runState),
+      m_sink(sink),
+      m_tally(tally),
+      m_options(options),
+      m_rules(options.pathStyle),
+      m_yield(std::move(yield)) {}
 
 SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
     m_countFiles = countFiles;
@@ -109,21 +108,19 @@ void SurveyRun::walkProgress(const fs::WalkProgress& progress) {
 }
 
 void SurveyRun::decideRootRule() {
-    std::uint64_t rootSize = 0;
-    bool root = false;
     if (m_revisit) {
         // Inside a walk only its own start can be a drive's root: the walk never crosses a mount.
-        root = m_walkRoot && m_drive.rootSize.has_value();
-        rootSize = root ? *m_drive.rootSize : 0;
-        m_rootRuleRead = true;
-    } else {
-        m_rootRuleRead = isDriveRoot(*m_dir, rootSize, root);
-        if (m_rootRuleRead && root) {
-            m_drive.rootSize = rootSize;
-        }
+        m_rootSize = m_walkRoot ? m_drive.rootSize : std::nullopt;
+        return;
     }
-    if (m_rootRuleRead && root) {
-        m_rootSize = rootSize;
+    const auto root = driveRootSize(*m_dir);
+    if (!root) {
+        m_rootRuleError = root.error();
+        return;
+    }
+    m_rootSize = root.value();
+    if (m_rootSize) {
+        m_drive.rootSize = m_rootSize;
     }
 }
 
@@ -136,9 +133,7 @@ std::function<bool()> SurveyRun::waiting() {
 
 bool SurveyRun::writeDriveLabels() {
     const std::string& path = m_surveyedPath;
-    const std::string spec = m_options.pathStyle == util::PathStyle::Backslash
-                                 ? util::GetPathRoot(path, m_options.pathStyle)
-                                 : path;
+    const std::string spec = m_rules.driveSpec(path);
     std::unique_ptr<fs::Drive> drive;
     if (!m_tally.GetDriveObject(spec, drive, waiting())) {
         if (!m_runState.stopPending()) {
@@ -170,11 +165,9 @@ bool SurveyRun::writeDriveLabels() {
 }
 
 SurveyRun::Flow SurveyRun::writeAllFilesRow() {
-    auto subFolders = m_dir->SubFolders();
-    const auto count =
-        subFolders ? subFolders.value()->Count() : util::Result<std::uint64_t>(subFolders.error());
+    const auto count = countOf(m_dir->SubFolders());
     if (!count) {
-        static_cast<void>(failed(m_surveyedPath));
+        static_cast<void>(failed(FailedStep::SubDirectories, m_surveyedPath, count.error()));
         return Flow::End;
     }
     m_subRows =
@@ -188,20 +181,19 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
     }
     m_sink.rowChanged(kAllFilesRow, m_rows[kAllFilesRow], Column::Name);
 
-    if (!m_rootRuleRead) {
-        return failed(m_surveyedPath);
+    if (m_rootRuleError) {
+        return failed(FailedStep::Drive, m_surveyedPath, *m_rootRuleError);
     }
-    const bool root = m_rootSize.has_value();
-    const std::uint64_t rootSize = m_rootSize.value_or(0);
+    const std::optional<std::uint64_t> rootSize = m_rootSize;
     // The window shows a drive's total size for its root; the measured size travels beside it. At a root it
     // costs no I/O (the walk has answered it) and a failure there only leaves it out.
     const auto measured = m_dir->Size();
     if (measured) {
         m_rows[kAllFilesRow].measuredBytes = measured.value();
-    } else if (!root) {
-        return failed(m_surveyedPath);
+    } else if (!rootSize) {
+        return failed(FailedStep::Size, m_surveyedPath, measured.error());
     }
-    const fs::Figure size = root ? fs::Figure{rootSize, true} : measured.value();
+    const fs::Figure size = rootSize ? fs::Figure{*rootSize, true} : measured.value();
     write(kAllFilesRow, Column::Size, &SurveyRow::bytes, size);
     write(kAllFilesRow, Column::TotalShare, &SurveyRow::totalShare, shareBetween(size, m_driveTotalSize));
     if (m_countFiles) {
@@ -217,14 +209,11 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
 SurveyRun::Flow SurveyRun::writeOwnFilesRow() {
     m_sink.rowChanged(kOwnFilesRow, m_rows[kOwnFilesRow], Column::Name);
     auto files = m_dir->Files();
-    if (!files) {
-        return failed(m_surveyedPath);
-    }
-    const auto count = files.value()->Count();
+    const auto count = files.andThen([](const auto& collection) { return collection->Count(); });
     // The sizes come with the listing: summing them here would read the directory a second time.
-    const auto size = count ? files.value()->totalSize() : util::Result<fs::Figure>(count.error());
+    const auto size = count.andThen([&files](std::uint64_t) { return files.value()->totalSize(); });
     if (!size) {
-        return failed(m_surveyedPath);
+        return failed(FailedStep::Files, m_surveyedPath, size.error());
     }
     write(kOwnFilesRow, Column::Size, &SurveyRow::bytes, size.value());
     write(kOwnFilesRow, Column::TotalShare, &SurveyRow::totalShare,
@@ -238,11 +227,9 @@ SurveyRun::Flow SurveyRun::writeOwnFilesRow() {
 }
 
 std::uint64_t SurveyRun::subFolderCount() {
-    auto subFolders = m_dir->SubFolders();
-    const auto count =
-        subFolders ? subFolders.value()->Count() : util::Result<std::uint64_t>(subFolders.error());
+    const auto count = countOf(m_dir->SubFolders());
     if (!count) {
-        static_cast<void>(failed(m_surveyedPath));
+        static_cast<void>(failed(FailedStep::SubDirectories, m_surveyedPath, count.error()));
         return 0;
     }
     return count.value();
@@ -251,13 +238,13 @@ std::uint64_t SurveyRun::subFolderCount() {
 SurveyRun::Flow SurveyRun::sizePass() {
     auto subFolders = m_dir->SubFolders();
     if (!subFolders) {
-        return failed(m_surveyedPath);
+        return failed(FailedStep::SubDirectories, m_surveyedPath, subFolders.error());
     }
     std::size_t index = kFirstSubFolderRow;
     for (;; ++index) {
         auto subFolder = subFolders.value()->next();
         if (!subFolder) {
-            return failed(m_surveyedPath);
+            return failed(FailedStep::SubDirectories, m_surveyedPath, subFolder.error());
         }
         if (subFolder.value() == nullptr) {
             break;
@@ -288,10 +275,10 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
     m_sink.rowChanged(static_cast<int>(index), row, Column::Name);
 
     fs::Figure size{0, true};
-    if (!isSystemVolumeInformation(path)) {
+    if (!m_rules.skipsMeasuring(path)) {
         const auto measured = subFolder.Size();
         if (!measured) {
-            return failed(path);
+            return failed(FailedStep::Size, path, measured.error());
         }
         size = measured.value();
         addToSum(m_sumSize, size);
@@ -307,7 +294,7 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
             if (m_rows[index].files) {
                 writeCounts(index, files, directories, false);
             }
-            return failed(path);
+            return failed(FailedStep::Count, path, m_tally.lastError());
         }
         writeCounts(index, files, directories, counted && size.complete);
     }
@@ -317,13 +304,13 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
 void SurveyRun::sharePass() {
     auto subFolders = m_dir->SubFolders();
     if (!subFolders) {
-        static_cast<void>(failed(m_surveyedPath));
+        static_cast<void>(failed(FailedStep::SubDirectories, m_surveyedPath, subFolders.error()));
         return;
     }
     for (std::size_t index = kFirstSubFolderRow;; ++index) {
         auto subFolder = subFolders.value()->next();
         if (!subFolder) {
-            static_cast<void>(failed(m_surveyedPath));
+            static_cast<void>(failed(FailedStep::SubDirectories, m_surveyedPath, subFolder.error()));
             return;
         }
         if (subFolder.value() == nullptr) {
@@ -345,10 +332,10 @@ void SurveyRun::sharePass() {
         }
         const std::string path = folder.Path();
         fs::Figure size{0, true};
-        if (!isSystemVolumeInformation(path)) {
+        if (!m_rules.skipsMeasuring(path)) {
             const auto measured = folder.Size();
             if (!measured) {
-                if (failed(path) == Flow::End) {
+                if (failed(FailedStep::Size, path, measured.error()) == Flow::End) {
                     return;
                 }
                 continue;
@@ -359,44 +346,28 @@ void SurveyRun::sharePass() {
     }
 }
 
-bool SurveyRun::isDriveRoot(fs::Folder& folder, std::uint64_t& rootSize, bool& root) {
+util::Result<std::optional<std::uint64_t>> SurveyRun::driveRootSize(fs::Folder& folder) const {
+    using RootSize = util::Result<std::optional<std::uint64_t>>;
     auto drive = folder.Drive();
-    auto rootFolder =
-        drive ? drive.value()->RootFolder() : util::Result<std::unique_ptr<fs::Folder>>(drive.error());
-    if (!rootFolder) {
-        return false;
+    const auto rootPath =
+        drive.andThen([](const auto& found) { return found->RootFolder(); }).andThen([](const auto& root) {
+            return util::Result<std::string>(root->Path());
+        });
+    if (!rootPath) {
+        return rootPath.error();
     }
-    std::string path = folder.Path();
-    std::string rootPath = rootFolder.value()->Path();
-    if (m_options.pathStyle == util::PathStyle::Backslash) {
-        path = upperAscii(std::move(path));
-        rootPath = upperAscii(std::move(rootPath));
+    if (!m_rules.samePath(folder.Path(), rootPath.value())) {
+        return RootSize(std::nullopt);
     }
-    root = path == rootPath;
-    if (root) {
-        const auto total = drive.value()->TotalSize();
-        if (!total) {
-            return false;
-        }
-        rootSize = total.value();
-    }
-    return true;
+    return drive.value()->TotalSize().andThen([](std::uint64_t total) { return RootSize(total); });
 }
 
-bool SurveyRun::isSystemVolumeInformation(std::string_view path) const {
-    return m_options.pathStyle == util::PathStyle::Backslash &&
-           path.find(kSystemVolumeInformation) != std::string_view::npos;
-}
-
-SurveyRun::Flow SurveyRun::failed(std::string_view path) {
+SurveyRun::Flow SurveyRun::failed(FailedStep step, std::string_view path, std::error_code error) {
     if (m_runState.stopPending()) {
         return Flow::Continue;
     }
-    std::string text(kFailurePrefix);
-    text += util::displayName(path);
-    text += kFailureSuffix;
     m_end = SurveyEnd::Failed;
-    m_sink.failed(text);
+    m_sink.failed(SurveyFailure{step, std::string(path), error});
     return Flow::End;
 }
 

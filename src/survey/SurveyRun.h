@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fs/Figure.h"
 #include "fs/Folder.h"
+#include "survey/DriveRules.h"
 #include "survey/FolderTally.h"
 #include "survey/GrowingRows.h"
 #include "survey/KeptWalk.h"
@@ -17,6 +19,7 @@
 #include "survey/SurveyOptions.h"
 #include "survey/SurveyRow.h"
 #include "survey/SurveySink.h"
+#include "util/Result.h"
 
 namespace trelmark::survey {
 
@@ -62,17 +65,16 @@ private:
     [[nodiscard]] Flow sizeRow(std::size_t index, fs::Folder& subFolder);
     void sharePass();
 
-    // False when the drive or its root cannot be read; otherwise `root` tells, and `rootSize` is the drive's
-    // total size when it is one.
-    [[nodiscard]] bool isDriveRoot(fs::Folder& folder, std::uint64_t& rootSize, bool& root);
+    // The drive's total size when `folder` is its root, nothing when it is not; an error when the drive or
+    // its root cannot be read.
+    [[nodiscard]] util::Result<std::optional<std::uint64_t>> driveRootSize(fs::Folder& folder) const;
     // The root rule for the surveyed directory, decided before its walk so that the growing rows show
     // what the finished ones will.
     void decideRootRule();
-    [[nodiscard]] bool isSystemVolumeInformation(std::string_view path) const;
     // 0 also when the count cannot be read (the run then ends, with the message unless a stop is pending).
     [[nodiscard]] std::uint64_t subFolderCount();
-    // Ends the run with the message box naming `path`, unless a stop is pending.
-    [[nodiscard]] Flow failed(std::string_view path);
+    // Ends the run with a failure naming `path`, unless a stop is pending.
+    [[nodiscard]] Flow failed(FailedStep step, std::string_view path, std::error_code error);
     // Counts below a folder: by path after a lookup, or from the folder itself when revisiting a walk.
     [[nodiscard]] bool countTree(std::string_view path, fs::Folder& folder, std::uint64_t& files,
                                  std::uint64_t& directories);
@@ -91,6 +93,7 @@ private:
     SurveySink& m_sink;
     FolderTally& m_tally;
     const SurveyOptions& m_options;
+    DriveRules m_rules;
     std::function<void()> m_yield;
 
     bool m_countFiles = false;
@@ -103,8 +106,8 @@ private:
     fs::Figure m_driveTotalSize;
     std::size_t m_subRows = 0;  // sub-directory rows the sink was sized for
     bool m_ownFilesSized = false;
-    // The root rule as decided before the walk: whether it could be read, and the drive's size at a root.
-    bool m_rootRuleRead = false;
+    // The root rule as decided before the walk: why it could not be read, or the drive's size at a root.
+    std::optional<std::error_code> m_rootRuleError;
     std::optional<std::uint64_t> m_rootSize;
     std::unique_ptr<GrowingRows> m_growing;
     fs::Figure m_sumSize;

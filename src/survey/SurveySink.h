@@ -42,6 +42,7 @@
 #include "fs/Problem.h"
 #include "fs/WalkProgress.h"
 #include "fs/WalkedTree.h"
+#include "survey/SurveyFailure.h"
 #include "survey/SurveyRow.h"
 
 namespace trelmark::survey {
@@ -74,8 +75,8 @@ public:
 
     // Processes the front end's pending events; a stop may arrive here.
     virtual void yield() = 0;
-    // The run ends on a directory that could not be measured; `message` names it (the window's text).
-    virtual void failed(std::string_view message) = 0;
+    // The run ends on a directory that could not be measured: which, what was being read, and the error.
+    virtual void failed(const SurveyFailure& failure) = 0;
     virtual void lookupFailed(LookupStep step, std::string_view path, std::error_code error) = 0;
 
     // Optional notes for front ends that show more than the grid.

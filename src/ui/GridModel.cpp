@@ -3,19 +3,12 @@
 
 #include <algorithm>
 
-#include <QBrush>
-
-#include "ui/WindowLook.h"
-
 namespace trelmark::ui {
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void GridModel::clear() {
-    for (auto& row : m_rows) {
-        row.fill(QString());
-    }
-    std::fill(m_figures.begin(), m_figures.end(), std::nullopt);
+    std::fill(m_rows.begin(), m_rows.end(), std::nullopt);
     for (Column& column : m_columns) {
         column.header.clear();
     }
@@ -31,12 +24,10 @@ void GridModel::setDataRowCount(int rows) {
     if (wanted > now) {
         beginInsertRows({}, now, wanted - 1);
         m_rows.resize(static_cast<std::size_t>(wanted));
-        m_figures.resize(m_rows.size());
         endInsertRows();
     } else if (wanted < now) {
         beginRemoveRows({}, wanted, now - 1);
         m_rows.resize(static_cast<std::size_t>(wanted));
-        m_figures.resize(m_rows.size());
         endRemoveRows();
     }
 }
@@ -67,39 +58,34 @@ void GridModel::setFigure(int row, const survey::SurveyRow& figures, survey::Col
     if (!contains(row, static_cast<int>(column))) {
         return;
     }
-    m_figures[static_cast<std::size_t>(row)] = figures;
-    const std::string text = figures.text(column);
-    setText(row, static_cast<int>(column),
-            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-}
-
-void GridModel::setText(int row, int column, const QString& text) {
-    if (!contains(row, column)) {
-        return;
-    }
-    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
-    const QModelIndex cell = index(row, column);
+    m_rows[static_cast<std::size_t>(row)] = figures;
+    const QModelIndex cell = index(row, static_cast<int>(column));
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
-void GridModel::setHeaderText(int column, const QString& text) {
-    if (column < 0 || column >= kColumns) {
-        return;
+void GridModel::setCellColours(const QBrush& background, const QBrush& text) {
+    m_cellBackground = background;
+    m_cellText = text;
+    if (!m_rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1),
+                         {Qt::BackgroundRole, Qt::ForegroundRole});
     }
-    m_columns[static_cast<std::size_t>(column)].header = text;
-    emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 QString GridModel::text(int row, int column) const {
-    return contains(row, column) ? m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]
-                                 : QString();
+    const survey::SurveyRow* const shown = figures(row);
+    if (shown == nullptr || column < 0 || column >= kColumns) {
+        return {};
+    }
+    const std::string text = shown->text(static_cast<survey::Column>(column));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 const survey::SurveyRow* GridModel::figures(int row) const {
-    if (row < 0 || row >= rowCount() || !m_figures[static_cast<std::size_t>(row)]) {
+    if (row < 0 || row >= rowCount() || !m_rows[static_cast<std::size_t>(row)]) {
         return nullptr;
     }
-    return &*m_figures[static_cast<std::size_t>(row)];
+    return &*m_rows[static_cast<std::size_t>(row)];
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
@@ -120,14 +106,11 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         case Qt::TextAlignmentRole:
             return static_cast<int>((column(index.column()).alignment | Qt::AlignVCenter).toInt());
         case Qt::BackgroundRole:
-            // White cells under the dark green header are the grid's look in every palette; the area beyond
-            // the last row keeps the view's grey. The text is named with them, so that a dark palette's light
-            // text never lands on a white cell.
-            return QBrush(Qt::white);
+            // Named, not left to the view: the view's own background is the grey of the area beyond the
+            // last row, which the cells must not take.
+            return m_cellBackground;
         case Qt::ForegroundRole:
-            return QBrush(Qt::black);
-        case Qt::ToolTipRole:
-            return toolTip(index.row(), index.column());
+            return m_cellText;
         default:
             return {};
     }
@@ -142,22 +125,6 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     }
     if (role == Qt::TextAlignmentRole) {
         return static_cast<int>((column(section).alignment | Qt::AlignVCenter).toInt());
-    }
-    return {};
-}
-
-QVariant GridModel::toolTip(int row, int column) const {
-    const QString shown = text(row, column);
-    if (shown.isEmpty()) {
-        return {};
-    }
-    // The name whole, wherever the column was narrowed; a size also in larger units.
-    if (column == kNameColumn) {
-        return shown;
-    }
-    if (column == kSizeColumn) {
-        const QString units = byteUnitsToolTip(shown);
-        return units.isEmpty() ? QVariant() : QVariant(units);
     }
     return {};
 }

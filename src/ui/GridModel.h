@@ -6,23 +6,22 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QBrush>
 #include <QString>
 
 #include "survey/SurveyRow.h"
 
 namespace trelmark::ui {
 
-// The result grid `gridList` as a model: rows of six texts, one per survey::Column, under one header row. The
-// header is the view's horizontal header, so model row r is grid row r + 1. Rows are a plain vector: 100,000
-// of them cost six strings each and the survey's row behind them (for sorting, paths and saving). Owned by
-// its view's parent. Thread: the GUI thread. Errors: writes outside the grid are ignored.
+// The result grid `gridList` as a model: the survey's rows, six columns each (survey::Column), under one
+// header row. The header is the view's horizontal header, so model row r is grid row r + 1. Each row is kept
+// once, as the survey handed it, and formatted when the view asks for a text. The cells take the colours
+// given by setCellColours (the window's palette); the header's colours belong to the view. Owned by its
+// view's parent. Thread: the GUI thread. Errors: writes outside the grid are ignored.
 class GridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int kColumns = static_cast<int>(survey::kColumnCount);
-    // The columns whose texts have a tooltip: the name, and the size in bytes.
-    static constexpr int kNameColumn = static_cast<int>(survey::Column::Name);
-    static constexpr int kSizeColumn = static_cast<int>(survey::Column::Size);
 
     struct Column {
         QString header;  // trailing blanks kept: they widen the column
@@ -31,18 +30,19 @@ public:
     };
     explicit GridModel(QObject* parent = nullptr);
 
-    // Every text, header included, becomes empty; the shape stays.
+    // Every row and header text becomes empty; the shape stays.
     void clear();
     void setDataRowCount(int rows);
     // The first columns get these headers and alignments; columns beyond the format are left as they are.
     void setColumns(const std::vector<Column>& columns);
     // The survey's column headings (survey/SurveyColumns.h), as the window shows them.
     void showHeadings();
-    // Row `row` shows the text of `row`'s figure in `column`.
+    // Row `row` now is `figures`; `column` is the figure that changed.
     void setFigure(int row, const survey::SurveyRow& figures, survey::Column column);
-    void setText(int row, int column, const QString& text);
-    void setHeaderText(int column, const QString& text);
+    // The cells' background and text: the palette's Base and Text, which may be dark.
+    void setCellColours(const QBrush& background, const QBrush& text);
 
+    // The text the cell shows: the row's figure as the survey formats it, empty where none is known.
     [[nodiscard]] QString text(int row, int column) const;
     // The survey's row as last handed to setFigure; nullptr for a row no survey wrote.
     [[nodiscard]] const survey::SurveyRow* figures(int row) const;
@@ -57,11 +57,11 @@ public:
 
 private:
     [[nodiscard]] bool contains(int row, int column) const noexcept;
-    [[nodiscard]] QVariant toolTip(int row, int column) const;
 
     std::array<Column, kColumns> m_columns;
-    std::vector<std::array<QString, kColumns>> m_rows;
-    std::vector<std::optional<survey::SurveyRow>> m_figures;  // beside m_rows, the same length
+    std::vector<std::optional<survey::SurveyRow>> m_rows;
+    QBrush m_cellBackground{Qt::white};
+    QBrush m_cellText{Qt::black};
 };
 
 }  // namespace trelmark::ui

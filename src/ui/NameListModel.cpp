@@ -29,9 +29,6 @@ QVariant NameListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return row.text;
-        case Qt::ToolTipRole:
-            // A name wider than its list is shown whole on hover.
-            return row.text;
         case Qt::DecorationRole:
             if (row.icon == Icon::OpenFolder) {
                 return m_openFolder;

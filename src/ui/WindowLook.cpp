@@ -2,11 +2,9 @@
 #include "ui/WindowLook.h"
 
 #include <array>
-#include <charconv>
-
-#include <QLocale>
 
 #include "survey/NumberFormat.h"
+#include "util/DisplayName.h"
 
 namespace trelmark::ui {
 
@@ -64,29 +62,9 @@ QString shortByteCount(std::uint64_t bytes) {
     return QStringLiteral("%1 %2").arg(value, 0, 'f', 1).arg(QLatin1String(kUnits[unit]));
 }
 
-QString byteUnitsToolTip(const QString& figure) {
-    QString digits = figure.trimmed();
-    const bool lowerBound = digits.endsWith(u'+');
-    if (lowerBound) {
-        digits.chop(1);
-    }
-    digits.remove(u',');
-    const std::string ascii = digits.toStdString();
-    std::uint64_t bytes = 0;
-    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), bytes);
-    if (ascii.empty() || error != std::errc() || end != ascii.data() + ascii.size()) {
-        return {};
-    }
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    QStringList lines{english.toString(static_cast<qulonglong>(bytes)) + QStringLiteral(" バイト") +
-                      (lowerBound ? QStringLiteral(" 以上") : QString())};
-    double value = static_cast<double>(bytes);
-    for (const char* unit : {"KB", "MB", "GB", "TB"}) {
-        value /= 1024.0;
-        lines << english.toString(value, 'f', 2) + u' ' + QLatin1String(unit);
-    }
-    lines << QStringLiteral("(1 KB = 1,024 バイト)");
-    return lines.join(u'\n');
+QString failureText(const survey::SurveyFailure& failure) {
+    return QStringLiteral("異常なディレクトリがありました「") +
+           QString::fromStdString(util::displayName(failure.path)) + QStringLiteral("」");
 }
 
 }  // namespace trelmark::ui

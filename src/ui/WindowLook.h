@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "fs/WalkProgress.h"
+#include "survey/SurveyFailure.h"
 
 namespace trelmark::ui {
 
@@ -27,9 +28,8 @@ namespace trelmark::ui {
 [[nodiscard]] QString versionCaption(int major, int minor, int revision, const QString& legalNotice);
 // What a running survey has walked so far, ahead of the caption, so that a narrow title bar still shows it.
 [[nodiscard]] QString progressCaption(const QString& caption, const fs::WalkProgress& progress);
-// A byte figure as the window writes it ("1,500,000,000,000", "+" for a lower bound) in KB, MB, GB and TB
-// of 1,024 each, one per line, for a tooltip; empty for a text that is no byte figure.
-[[nodiscard]] QString byteUnitsToolTip(const QString& figure);
+// The message box's text for the directory that ended a run: "異常なディレクトリがありました「/data/a」".
+[[nodiscard]] QString failureText(const survey::SurveyFailure& failure);
 // 999 B, 1.5 kB, 12.3 GB: decimal units, as df -H and file managers show them.
 [[nodiscard]] QString shortByteCount(std::uint64_t bytes);
 

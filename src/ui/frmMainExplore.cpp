@@ -23,35 +23,23 @@ namespace trelmark::ui {
 void frmMain::clearRows() {
     InitGrid();
     m_explorer->restoreSurveyOrder();
-    m_shown = m_pending;
-}
-
-void frmMain::surveyEnded(survey::SurveyEnd end) {
-    m_shown.cancelled = end == survey::SurveyEnd::Stopped;
-}
-
-survey::ReportData frmMain::shownSurvey() const {
-    survey::ReportData data = m_shown;
-    for (int row = 0; row < m_grid->rowCount(); ++row) {
-        const survey::SurveyRow* figures = m_grid->figures(row);
-        data.rows.push_back(figures != nullptr ? std::optional(*figures) : std::nullopt);
-    }
-    return data;
 }
 
 void frmMain::drillDown(int surveyRow) {
     const survey::SurveyRow* row = m_grid->figures(surveyRow);
-    if (row == nullptr || row->kind != survey::RowKind::SubDirectory || m_shown.target.empty()) {
+    const std::string& target = m_report.shown().target;
+    if (row == nullptr || row->kind != survey::RowKind::SubDirectory || target.empty()) {
         return;
     }
-    showFromWalk(util::JoinPath(m_shown.target, row->name, false, util::PathStyle::Posix));
+    showFromWalk(util::JoinPath(target, row->name, false, util::PathStyle::Posix));
 }
 
 void frmMain::goUp() {
-    if (m_shown.target.empty() || m_shown.target == "/") {
+    const std::string& target = m_report.shown().target;
+    if (target.empty() || target == "/") {
         return;
     }
-    showFromWalk(util::GetParentPath(m_shown.target, util::PathStyle::Posix));
+    showFromWalk(util::GetParentPath(target, util::PathStyle::Posix));
 }
 
 void frmMain::showFromWalk(const std::string& path) {
@@ -59,11 +47,7 @@ void frmMain::showFromWalk(const std::string& path) {
         return;
     }
     const auto when = m_engine->walkTime();
-    m_pending = m_shown;
-    m_pending.target = path;
-    m_pending.counted = countOption();
-    m_pending.failure.reset();
-    m_pending.cancelled = false;
+    m_report.begin(path, countOption());
     if (!when || m_engine->revisit(path, {countOption()}) != survey::SurveyEngine::Revisit::Shown) {
         noteFromWalk(QStringLiteral("調査の範囲外です（チェックで調べてください）"));
         return;
@@ -83,7 +67,8 @@ void frmMain::showFromWalk(const std::string& path) {
 void frmMain::noteFromWalk(const QString& text) {
     if (m_labelFromWalk == nullptr) {
         // Made only now: a window whose grid is never explored keeps exactly its layout.
-        m_labelFromWalk = new QLabel(this);
+        // On the canvas, beside the grid it speaks of: it scrolls with the layout.
+        m_labelFromWalk = new QLabel(m_canvas);
         m_labelFromWalk->setObjectName(QStringLiteral("labelFromWalk"));
         m_labelFromWalk->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }

@@ -78,10 +78,9 @@ void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column
 
 namespace {
 
-// A figure written to a drive label: its text, its size in larger units on hover, and a name that reads it.
+// A figure written to a drive label: its text, and a name that reads it.
 void showDriveFigure(QLabel* label, const QString& text, const QString& what) {
     label->setText(text);
-    label->setToolTip(byteUnitsToolTip(text));
     label->setAccessibleName(text.isEmpty() ? what : what + u' ' + text + QStringLiteral(" バイト"));
 }
 
@@ -93,8 +92,6 @@ void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
     showDriveFigure(m_labelDriveAvailableSpace, toText(survey::formatFigure(available)),
                     QStringLiteral("ドライブの空き容量"));
     fitDriveLabels();
-    m_pending.driveTotalSize = total;
-    m_pending.driveAvailableSpace = available;
 }
 
 void frmMain::EnableControls(bool enabled) {
@@ -111,10 +108,6 @@ void frmMain::EnableControls(bool enabled) {
         m_sinceCaption.invalidate();
         fitGridColumns();
     }
-}
-
-QString frmMain::exitCaption(bool stops) {
-    return stops ? QStringLiteral("中止") : QStringLiteral("終了");
 }
 
 void frmMain::setExitButtonStops(bool stops) {
@@ -149,9 +142,8 @@ void frmMain::yield() {
     QCoreApplication::processEvents();
 }
 
-void frmMain::failed(std::string_view message) {
-    m_shown.failure = std::string(message);
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(util::kProgramTitle), toText(message),
+void frmMain::failed(const survey::SurveyFailure& failure) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(util::kProgramTitle), failureText(failure),
                     QMessageBox::Ok, this);
     box.exec();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cerrno>
+#include <functional>
 #include <system_error>
 #include <type_traits>
 #include <utility>
@@ -33,6 +34,23 @@ public:
     // std::error_code{} on success.
     [[nodiscard]] std::error_code error() const noexcept {
         return ok() ? std::error_code{} : std::get<1>(m_state);
+    }
+
+    // The next step of a chain: `step(value)`, a Result of its own, or this error passed on untouched.
+    template <class Step>
+    [[nodiscard]] auto andThen(Step&& step) & -> std::invoke_result_t<Step, T&> {
+        using Next = std::invoke_result_t<Step, T&>;
+        return ok() ? std::invoke(std::forward<Step>(step), value()) : Next(error());
+    }
+    template <class Step>
+    [[nodiscard]] auto andThen(Step&& step) const& -> std::invoke_result_t<Step, const T&> {
+        using Next = std::invoke_result_t<Step, const T&>;
+        return ok() ? std::invoke(std::forward<Step>(step), value()) : Next(error());
+    }
+    template <class Step>
+    [[nodiscard]] auto andThen(Step&& step) && -> std::invoke_result_t<Step, T&&> {
+        using Next = std::invoke_result_t<Step, T&&>;
+        return ok() ? std::invoke(std::forward<Step>(step), std::move(*this).value()) : Next(error());
     }
 
     template <class U>

@@ -1,11 +1,53 @@
 // SPDX-License-Identifier: MIT
 #include "support/RecordingSink.h"
 
+#include <array>
 #include <string>
 
 #include "survey/NumberFormat.h"
+#include "survey/SurveyColumns.h"
 
 namespace trelmark::test {
+
+namespace {
+
+std::string_view columnName(survey::Column column) {
+    constexpr std::array<std::string_view, survey::kColumnCount> kNames = {"Name",      "Size",  "TotalShare",
+                                                                           "UsedShare", "Files", "Dirs"};
+    return kNames.at(static_cast<std::size_t>(column));
+}
+
+std::string_view endName(survey::SurveyEnd end) {
+    switch (end) {
+        case survey::SurveyEnd::Completed:
+            return "Completed";
+        case survey::SurveyEnd::Stopped:
+            return "Stopped";
+        case survey::SurveyEnd::Failed:
+            return "Failed";
+        case survey::SurveyEnd::NotFound:
+            break;
+    }
+    return "NotFound";
+}
+
+std::string_view stepName(survey::FailedStep step) {
+    switch (step) {
+        case survey::FailedStep::SubDirectories:
+            return "SubDirectories";
+        case survey::FailedStep::Files:
+            return "Files";
+        case survey::FailedStep::Size:
+            return "Size";
+        case survey::FailedStep::Count:
+            return "Count";
+        case survey::FailedStep::Drive:
+            break;
+    }
+    return "Drive";
+}
+
+}  // namespace
 
 void RecordingSink::note(std::string line) {
     for (PendingAction& pending : m_actions) {
@@ -32,8 +74,7 @@ void RecordingSink::setRowCount(int count) {
 }
 
 void RecordingSink::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
-    note("row " + std::to_string(index + 1) + " " + std::to_string(static_cast<int>(column)) + " " +
-         row.text(column));
+    note("row " + std::to_string(index + 1) + " " + std::string(columnName(column)) + " " + row.text(column));
     grid[index + 1] = row;
 }
 
@@ -55,9 +96,9 @@ void RecordingSink::atYieldAfter(std::string prefix, std::function<void()> actio
     m_actions.push_back({std::move(prefix), armed, std::move(action)});
 }
 
-void RecordingSink::failed(std::string_view message) {
-    note("failed " + std::string(message));
-    messages.emplace_back(message);
+void RecordingSink::failed(const survey::SurveyFailure& failure) {
+    note("failed " + std::string(stepName(failure.step)) + " " + failure.path);
+    failures.push_back(failure);
 }
 
 void RecordingSink::lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) {
@@ -75,7 +116,7 @@ void RecordingSink::surveyProblems(const std::vector<fs::Problem>& found) {
 }
 
 void RecordingSink::surveyEnded(survey::SurveyEnd how) {
-    note("ended " + std::to_string(static_cast<int>(how)));
+    note("ended " + std::string(endName(how)));
     end = how;
 }
 

@@ -14,9 +14,9 @@
 namespace trelmark::test {
 
 // A sink and window controls for the engine's tests: it logs every call in order, one line each
-// ("row 3 1 1,024", "yield", ...), keeps the rows and the drive figures as a window would, and can act at a
-// yield that follows a given call (for example a stop once a row's name is written). Rows are numbered as
-// the window's grid numbers them: the header is row 0, ALL FILES row 1.
+// ("row 3 Size 1,024", "yield", "ended Stopped", ...), keeps the rows and the drive figures as a window
+// would, and can act at a yield that follows a given call (for example a stop once a row's name is written).
+// Rows are numbered as the window's grid numbers them: the header is row 0, ALL FILES row 1.
 class RecordingSink : public survey::SurveySink, public survey::SurveyControls {
 public:
     void driveFigures(fs::Figure total, fs::Figure available) override;
@@ -24,7 +24,7 @@ public:
     void setRowCount(int rows) override;
     void rowChanged(int index, const survey::SurveyRow& row, survey::Column column) override;
     void yield() override;
-    void failed(std::string_view message) override;
+    void failed(const survey::SurveyFailure& failure) override;
     void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
     void walkProgress(const fs::WalkProgress& progress) override;
     void surveyProblems(const std::vector<fs::Problem>& problems) override;
@@ -53,7 +53,7 @@ public:
     bool exitStops = false;
     bool busy = false;
     int yields = 0;
-    std::vector<std::string> messages;
+    std::vector<survey::SurveyFailure> failures;
     std::vector<fs::Problem> problems;
     std::optional<survey::SurveyEnd> end;
 

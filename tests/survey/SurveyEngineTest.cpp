@@ -88,19 +88,21 @@ private:
 // What a complete run writes once its walk is done, in this order.
 const Log kCompleteRun = {
     "EnableControls false", "exitStops true", "busy true", "drive 1,000 400", "clearRows", "setRowCount 4",
-    "row 1 0 ALL FILES", "row 1 1 380", "row 1 2 38.00 %", "row 1 4 5", "row 1 5 3", "row 2 0 .",
-    "row 2 1 30", "row 2 2 3.00 %", "row 2 4 2", "row 2 5 2", "row 3 0 a", "row 3 1 150", "row 3 2 15.00 %",
-    "row 3 4 2", "row 3 5 1", "row 4 0 b", "row 4 1 200", "row 4 2 20.00 %", "row 4 4 1", "row 4 5 0",
+    "row 1 Name ALL FILES", "row 1 Size 380", "row 1 TotalShare 38.00 %", "row 1 Files 5", "row 1 Dirs 3",
+    "row 2 Name .", "row 2 Size 30", "row 2 TotalShare 3.00 %", "row 2 Files 2", "row 2 Dirs 2",
+    "row 3 Name a", "row 3 Size 150", "row 3 TotalShare 15.00 %", "row 3 Files 2", "row 3 Dirs 1",
+    "row 4 Name b", "row 4 Size 200", "row 4 TotalShare 20.00 %", "row 4 Files 1", "row 4 Dirs 0",
     // The share pass, once every size is known.
-    "row 2 3 7.89 %", "row 3 3 39.47 %", "row 4 3 52.63 %", "EnableControls true", "exitStops false",
-    "busy false", "ended 0"};
+    "row 2 UsedShare 7.89 %", "row 3 UsedShare 39.47 %", "row 4 UsedShare 52.63 %", "EnableControls true",
+    "exitStops false", "busy false", "ended Completed"};
 
 TEST_F(SurveyEngineTest, ACompleteRunWritesEveryFigureInItsOrder) {
     fake->setWalkReports(0);  // a walk too quick to report: no rows before its end
     run();
     EXPECT_EQ(writes(), kCompleteRun);
     // Each sub-directory of either pass is preceded by a yield, where a stop can arrive.
-    for (const std::string line : {"row 3 0 a", "row 4 0 b", "row 3 3 39.47 %", "row 4 3 52.63 %"}) {
+    for (const std::string line :
+         {"row 3 Name a", "row 4 Name b", "row 3 UsedShare 39.47 %", "row 4 UsedShare 52.63 %"}) {
         const auto at = std::find(view.log.begin(), view.log.end(), line);
         ASSERT_NE(at, view.log.end()) << line;
         EXPECT_EQ(*(at - 1), "yield") << line;
@@ -120,30 +122,41 @@ TEST_F(SurveyEngineTest, RowsGrowWhileTheWalkRunsAndEndAsAfterAQuickWalk) {
     // growing marked as lower bounds.
     const auto at = std::find(view.log.begin(), view.log.end(), "walkProgress 10");
     const Log first(std::find(view.log.begin(), view.log.end(), "clearRows") + 1, at);
-    const Log expectedFirst = {"setRowCount 4",   "row 1 0 ALL FILES",
-                               "row 1 1 180+",    "row 1 2 18.00 %+",
-                               "row 1 4 4+",      "row 1 5 3+",
-                               "row 2 0 .",       "row 2 1 30",
-                               "row 2 2 3.00 %",  "row 2 4 2",
-                               "row 2 5 2",       "row 3 0 a",
-                               "row 3 1 150",     "row 3 2 15.00 %",
-                               "row 3 4 2",       "row 3 5 1",
-                               "row 4 0 b",       "row 4 1 0+",
-                               "row 4 2 0.00 %+", "row 4 4 0+",
-                               "row 4 5 0+",      "yield"};
+    const Log expectedFirst = {"setRowCount 4",
+                               "row 1 Name ALL FILES",
+                               "row 1 Size 180+",
+                               "row 1 TotalShare 18.00 %+",
+                               "row 1 Files 4+",
+                               "row 1 Dirs 3+",
+                               "row 2 Name .",
+                               "row 2 Size 30",
+                               "row 2 TotalShare 3.00 %",
+                               "row 2 Files 2",
+                               "row 2 Dirs 2",
+                               "row 3 Name a",
+                               "row 3 Size 150",
+                               "row 3 TotalShare 15.00 %",
+                               "row 3 Files 2",
+                               "row 3 Dirs 1",
+                               "row 4 Name b",
+                               "row 4 Size 0+",
+                               "row 4 TotalShare 0.00 %+",
+                               "row 4 Files 0+",
+                               "row 4 Dirs 0+",
+                               "yield"};
     EXPECT_EQ(first, expectedFirst);
     // The second report hands over only what changed: b is done, and with it ALL FILES.
     const auto second = std::find(view.log.begin(), view.log.end(), "walkProgress 20");
     Log changed(at + 1, second);
     std::erase(changed, "yield");
-    EXPECT_EQ(changed, (Log{"row 1 1 380", "row 1 2 38.00 %", "row 1 4 5", "row 1 5 3", "row 4 1 200",
-                            "row 4 2 20.00 %", "row 4 4 1", "row 4 5 0"}));
+    EXPECT_EQ(changed, (Log{"row 1 Size 380", "row 1 TotalShare 38.00 %", "row 1 Files 5", "row 1 Dirs 3",
+                            "row 4 Size 200", "row 4 TotalShare 20.00 %", "row 4 Files 1", "row 4 Dirs 0"}));
     // Once the walk is done the rows are written as after a walk too quick to report, the grid already
     // sized.
     Log rest(second + 1, view.log.end());
     std::erase(rest, "yield");
-    Log expected(std::find(kCompleteRun.begin(), kCompleteRun.end(), "row 1 0 ALL FILES"),
-                 kCompleteRun.end());
+    const Log expected(std::find(kCompleteRun.begin(), kCompleteRun.end(), "row 1 Name ALL FILES"),
+                       kCompleteRun.end());
     EXPECT_EQ(rest, expected);
     EXPECT_EQ(view.lines("setRowCount").size(), 1u);
     expectIdle();
@@ -198,7 +211,7 @@ TEST_F(SurveyEngineTest, ADriveThatCannotBeLookedUpChangesNothing) {
     run();
     EXPECT_EQ(writes(), (Log{"EnableControls false", "exitStops true", "busy true",
                              "lookupFailed drive /data Permission denied", "EnableControls true",
-                             "exitStops false", "busy false", "ended 3"}));
+                             "exitStops false", "busy false", "ended NotFound"}));
     EXPECT_EQ(view.driveTotal, "1,000");
     EXPECT_EQ(view.grid.size(), grid.size());
     expectIdle();
@@ -220,8 +233,9 @@ TEST_F(SurveyEngineTest, AFolderThatCannotBeLookedUpLeavesThePreviousRows) {
 TEST_F(SurveyEngineTest, AFailedTallyIsReportedAndEndsTheRun) {
     fake->fail(FakeOp::Files, "/data/a/x");
     run();
-    EXPECT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「/data/a」");
+    ASSERT_EQ(view.failures.size(), 1u);
+    EXPECT_EQ(view.failures[0].path, "/data/a");
+    EXPECT_EQ(view.failures[0].step, FailedStep::Count);
     // Row 1's tally failed too, silently, and shows what it reached.
     EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "3+", "3+"}));
     // The failing row shows what its tally reached, the rows after it what the walk measured.
@@ -229,16 +243,18 @@ TEST_F(SurveyEngineTest, AFailedTallyIsReportedAndEndsTheRun) {
     EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "", "1", "0"}));
     EXPECT_EQ(view.text(2, 3), "");
     const Log tail(view.log.end() - 5, view.log.end());
-    EXPECT_EQ(tail, (Log{"failed 異常なディレクトリがありました「/data/a」", "EnableControls true",
-                         "exitStops false", "busy false", "ended 2"}));
+    EXPECT_EQ(tail, (Log{"failed Count /data/a", "EnableControls true", "exitStops false", "busy false",
+                         "ended Failed"}));
     expectIdle();
 }
 
 TEST_F(SurveyEngineTest, ASizeThatCannotBeReadEndsTheRunLikeAFailedTally) {
     fake->fail(FakeOp::Size, "/data/b");
     run();
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「/data/b」");
+    ASSERT_EQ(view.failures.size(), 1u);
+    EXPECT_EQ(view.failures[0].path, "/data/b");
+    EXPECT_EQ(view.failures[0].step, FailedStep::Size);
+    EXPECT_TRUE(view.failures[0].error);
     // What the walk measured of b while it ran stays: only the run's own question failed.
     EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "", "1", "0"}));
     EXPECT_EQ(view.text(2, 3), "");
@@ -283,7 +299,7 @@ TEST_F(SurveyEngineTest, AStopWithoutSubDirectoriesStaysSetUntilTheNextRun) {
 
 TEST_F(SurveyEngineTest, AStopDuringTheSizePassStillWritesEveryRowTheWalkMeasured) {
     fake->setWalkReports(0);
-    view.atYieldAfter("row 3 0", [&] { stop(); });  // inside a's tally, before a/x
+    view.atYieldAfter("row 3 Name", [&] { stop(); });  // inside a's tally, before a/x
     run();
     // The tally gives way to the walk's own counts, complete here.
     EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "2", "1"}));
@@ -295,7 +311,7 @@ TEST_F(SurveyEngineTest, AStopDuringTheSizePassStillWritesEveryRowTheWalkMeasure
 }
 
 TEST_F(SurveyEngineTest, AStopDuringTheSharePassKeepsTheSharesBeforeIt) {
-    view.atYieldAfter("row 3 3", [&] { stop(); });  // the share pass's second sub-directory
+    view.atYieldAfter("row 3 UsedShare", [&] { stop(); });  // the share pass's second sub-directory
     run();
     EXPECT_EQ(view.text(3, 3), "39.47 %");
     EXPECT_EQ(view.text(4, 3), "");
@@ -307,7 +323,7 @@ TEST_F(SurveyEngineTest, AStopDuringTheSharePassKeepsTheSharesBeforeIt) {
 TEST_F(SurveyEngineTest, ClosingTheWindowDuringARunEndsItCleanly) {
     // Between a's row and b's: what the window does when it is closed.
     fake->setWalkReports(0);
-    view.atYieldAfter("row 3 5", [&] { stop(); });
+    view.atYieldAfter("row 3 Dirs", [&] { stop(); });
     run();
     EXPECT_EQ(view.text(3, 5), "1");
     EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "", "1", "0"}));
@@ -467,8 +483,8 @@ TEST_F(BackslashSurveyTest, SystemVolumeInformationBelowTheRootIsMeasured) {
 TEST_F(BackslashSurveyTest, ATallyFailureUnderTheRuleIsStillReported) {
     fake->fail(FakeOp::Files, "C:\\System Volume Information");
     runBackslash();
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "異常なディレクトリがありました「C:\\System Volume Information」");
+    ASSERT_EQ(view.failures.size(), 1u);
+    EXPECT_EQ(view.failures[0].path, "C:\\System Volume Information");
 }
 
 }  // namespace

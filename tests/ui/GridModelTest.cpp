@@ -9,7 +9,20 @@
 
 #include "ui/GridModel.h"
 
+using namespace trelmark;
 using namespace trelmark::ui;
+
+namespace {
+
+survey::SurveyRow subDirectory(std::string name, std::uint64_t bytes) {
+    survey::SurveyRow row;
+    row.kind = survey::RowKind::SubDirectory;
+    row.name = std::move(name);
+    row.bytes = fs::Figure{bytes, true};
+    return row;
+}
+
+}  // namespace
 
 class GridModelTest : public QObject {
     Q_OBJECT
@@ -17,6 +30,8 @@ class GridModelTest : public QObject {
 private slots:
     void headingsComeFromTheSurveyWithTheirBlanks();
     void writesOutsideTheGridAreIgnored();
+    void cellsShowTheRowAsTheSurveyFormatsIt();
+    void cellsTakeTheColoursTheyAreGiven();
     void hundredThousandRowsStayFluent();
 };
 
@@ -36,15 +51,46 @@ void GridModelTest::headingsComeFromTheSurveyWithTheirBlanks() {
 void GridModelTest::writesOutsideTheGridAreIgnored() {
     GridModel model;
     model.setDataRowCount(2);
-    model.setText(1, 5, "x");
-    model.setText(2, 0, "beyond");
-    model.setText(0, 6, "beyond");
-    model.setText(-1, 0, "before");
-    QCOMPARE(model.text(1, 5), QStringLiteral("x"));
+    model.setFigure(1, subDirectory("x", 5), survey::Column::Size);
+    model.setFigure(2, subDirectory("beyond", 1), survey::Column::Name);
+    model.setFigure(-1, subDirectory("before", 1), survey::Column::Name);
+    QCOMPARE(model.text(1, 1), QStringLiteral("5"));
+    QVERIFY(model.text(1, 6).isEmpty());
+    QVERIFY(model.text(0, 0).isEmpty());
     QCOMPARE(model.rowCount(), 2);
     model.clear();
     QCOMPARE(model.rowCount(), 2);
-    QVERIFY(model.text(1, 5).isEmpty());
+    QVERIFY(model.text(1, 0).isEmpty());
+    QVERIFY(model.figures(1) == nullptr);
+}
+
+// Each cell is the survey's own text of the row's figure, formatted when asked for, empty where the survey
+// has not reached it yet; the row behind the cells is the one last handed over.
+void GridModelTest::cellsShowTheRowAsTheSurveyFormatsIt() {
+    GridModel model;
+    model.setDataRowCount(1);
+    survey::SurveyRow row = subDirectory("名前", 1'000'000'000'000'000);
+    model.setFigure(0, row, survey::Column::Size);
+    QCOMPARE(model.text(0, 0), QStringLiteral("名前"));
+    QCOMPARE(model.text(0, 1), QStringLiteral("1,000,000,000,000,000"));
+    QVERIFY(model.text(0, 2).isEmpty());
+    row.files = fs::Figure{12, false};
+    model.setFigure(0, row, survey::Column::Files);
+    QCOMPARE(model.text(0, 4), QStringLiteral("12+"));
+    QCOMPARE(model.index(0, 4).data().toString(), QStringLiteral("12+"));
+    QCOMPARE(model.figures(0)->files->value, 12u);
+}
+
+// The cells take the colours they are given (the window's palette), whatever it is; nothing is white by
+// default once colours are set.
+void GridModelTest::cellsTakeTheColoursTheyAreGiven() {
+    GridModel model;
+    model.setDataRowCount(1);
+    model.setFigure(0, subDirectory("a", 1), survey::Column::Name);
+    model.setCellColours(QColor(30, 30, 30), QColor(230, 230, 230));
+    const QModelIndex cell = model.index(0, 0);
+    QCOMPARE(cell.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(30, 30, 30));
+    QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(230, 230, 230));
 }
 
 namespace {
@@ -74,8 +120,8 @@ void GridModelTest::hundredThousandRowsStayFluent() {
     view.show();
     model.setDataRowCount(100000);
     for (int row = 0; row < 100000; ++row) {
-        model.setText(row, 0, QStringLiteral("directory %1").arg(row));
-        model.setText(row, 1, QStringLiteral("%1").arg(row * 1000));
+        model.setFigure(row, subDirectory("directory " + std::to_string(row), row * 1000ull),
+                        survey::Column::Size);
     }
     view.scrollToBottom();
     QCoreApplication::processEvents();

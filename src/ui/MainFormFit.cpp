@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// frmMain on the screen it meets: the scrollable canvas, the place of the window, the drive labels and grid
-// columns that grow to their figures, and the names assistive technology reads.
+// The main form on the screen it meets: the scrollable canvas, the place of the window, the drive labels and
+// grid columns that grow to their figures, and the names assistive technology reads.
 #include <algorithm>
 
 #include <QAbstractItemView>
@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -20,9 +21,9 @@
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
 #include "ui/GridModel.h"
+#include "ui/MainForm.h"
 #include "ui/PathField.h"
 #include "ui/WindowLayout.h"
-#include "ui/frmMain.h"
 
 namespace trelmark::ui {
 
@@ -35,7 +36,7 @@ constexpr int kBorderAllowance = 4;
 
 }  // namespace
 
-void frmMain::createCanvas() {
+void MainForm::createCanvas() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_scroll = new QScrollArea(this);
@@ -51,7 +52,7 @@ void frmMain::createCanvas() {
     layout->addWidget(m_scroll);
 }
 
-QMargins frmMain::frameAllowance() const {
+QMargins MainForm::frameAllowance() const {
     const QRect frame = frameGeometry();
     const QRect client = geometry();
     if (isVisible() && frame != client) {
@@ -61,7 +62,7 @@ QMargins frmMain::frameAllowance() const {
     return {kBorderAllowance, kTitleAllowance, kBorderAllowance, kBorderAllowance};
 }
 
-void frmMain::fitToScreen() {
+void MainForm::fitToScreen() {
     const QSize whole = m_canvas->size();
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) {
@@ -92,7 +93,21 @@ void frmMain::fitToScreen() {
     move(outer.topLeft());
 }
 
-void frmMain::fitDriveLabels() {
+void MainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_scroll->horizontalScrollBar()->setValue(0);
+    m_scroll->verticalScrollBar()->setValue(0);
+}
+
+void MainForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) &&
+        m_grid != nullptr) {
+        m_grid->setCellColours(palette().base(), palette().text());
+    }
+}
+
+void MainForm::fitDriveLabels() {
     const QRect opening = openingPlace("labelDriveTotalSize");
     int width = opening.width();
     for (const QLabel* value : {m_labelDriveTotalSize, m_labelDriveAvailableSpace}) {
@@ -126,7 +141,7 @@ int cellExtra(const QTableView& grid) {
 
 }  // namespace
 
-void frmMain::fitGridColumns() {
+void MainForm::fitGridColumns() {
     const QFontMetrics metrics(m_gridList->font());
     const int extra = cellExtra(*m_gridList);
     const int widestCharacter = std::max(1, metrics.maxWidth());
@@ -143,7 +158,7 @@ void frmMain::fitGridColumns() {
     }
 }
 
-void frmMain::measureFigureCells() {
+void MainForm::measureFigureCells() {
     const QFontMetrics metrics(m_gridList->font());
     m_figureCharacterWidth = 1;
     for (const QChar character : QStringLiteral("0123456789,.+% ")) {
@@ -152,7 +167,7 @@ void frmMain::measureFigureCells() {
     m_cellExtra = cellExtra(*m_gridList);
 }
 
-void frmMain::widenColumnFor(int row, int column) {
+void MainForm::widenColumnFor(int row, int column) {
     const QString text = m_grid->text(row, column);
     const int width = m_gridList->columnWidth(column);
     if (static_cast<int>(text.size()) * m_figureCharacterWidth + m_cellExtra <= width) {
@@ -164,7 +179,7 @@ void frmMain::widenColumnFor(int row, int column) {
     }
 }
 
-void frmMain::describeControls() {
+void MainForm::describeControls() {
     const auto describe = [](QWidget* control, const QString& name, const QString& description) {
         if (!name.isEmpty()) {
             control->setAccessibleName(name);

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <QMargins>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QTableView;
+
+namespace trelmark::ui {
+
+class DirectoryList;
+class DriveCatalog;
+class DriveList;
+class FileList;
+class GridModel;
+class PathField;
+
+// The main window's form: its controls with their names, texts, fonts and places, on a canvas that scrolls
+// where the screen is too small for the layout, and the fitting that keeps every figure whole (the drive
+// labels and the grid's columns grow to their text, the name column gives way). frmMain adds what the
+// controls do; this class holds no behaviour beyond their looks.
+//
+// Owns its controls and the drive catalog the lists read. Thread: the GUI thread. Errors: none.
+class MainForm : public QWidget {
+public:
+    explicit MainForm(std::unique_ptr<DriveCatalog> drives, QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    [[nodiscard]] PathField* TextPath() const noexcept { return m_textPath; }
+    [[nodiscard]] QPushButton* cmdRefer() const noexcept { return m_cmdRefer; }
+    [[nodiscard]] DriveList* driveData() const noexcept { return m_driveData; }
+    [[nodiscard]] DirectoryList* dirData() const noexcept { return m_dirData; }
+    [[nodiscard]] FileList* fileData() const noexcept { return m_fileData; }
+    [[nodiscard]] QPushButton* cmdMain(int index) const {
+        return m_cmdMain.at(static_cast<std::size_t>(index));
+    }
+    [[nodiscard]] QCheckBox* checkFiles() const noexcept { return m_checkFiles; }
+    [[nodiscard]] QTableView* gridList() const noexcept { return m_gridList; }
+    [[nodiscard]] GridModel* gridModel() const noexcept { return m_grid; }
+    [[nodiscard]] QLabel* labelDriveTotalSize() const noexcept { return m_labelDriveTotalSize; }
+    [[nodiscard]] QLabel* labelDriveAvailableSpace() const noexcept { return m_labelDriveAvailableSpace; }
+    // The scroll area that holds the layout's canvas.
+    [[nodiscard]] QScrollArea* formScroll() const noexcept { return m_scroll; }
+    [[nodiscard]] QWidget* formCanvas() const noexcept { return m_canvas; }
+    // What the window manager's frame takes around the client area: the real frame once the window is
+    // shown in one, an allowance for a title bar before.
+    [[nodiscard]] QMargins frameAllowance() const;
+
+protected:
+    // Every showing opens the canvas at its top-left corner, wherever it was scrolled to.
+    void showEvent(QShowEvent* event) override;
+    // The grid's cells follow the window's palette.
+    void changeEvent(QEvent* event) override;
+    // The exit button's caption: "中止" while it stops a run, "終了" otherwise.
+    [[nodiscard]] static QString exitCaption(bool stops);
+
+    // The window takes the layout's size, or the screen's free area where that is smaller, centred with its
+    // frame on the screen, its canvas scrolled to the top-left.
+    void fitToScreen();
+    // The value labels widen to their text, pushing the unit labels (and the check box) aside.
+    void fitDriveLabels();
+    // Each figure column widens to its widest text, from the widths InitGrid sets; the name column is capped
+    // so that the five figure columns stay in view at the window's width.
+    void fitGridColumns();
+    // While a run grows its figures: the cell's column widens at once when its text no longer fits.
+    void widenColumnFor(int row, int column);
+    // What widenColumnFor measures against, taken from the grid's font (InitGrid).
+    void measureFigureCells();
+
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_canvas = nullptr;
+    PathField* m_textPath = nullptr;
+    QPushButton* m_cmdRefer = nullptr;
+    DriveList* m_driveData = nullptr;
+    DirectoryList* m_dirData = nullptr;
+    FileList* m_fileData = nullptr;
+    std::array<QPushButton*, 2> m_cmdMain{};
+    QCheckBox* m_checkFiles = nullptr;
+    QTableView* m_gridList = nullptr;
+    GridModel* m_grid = nullptr;
+    QLabel* m_labelDriveTotalSize = nullptr;
+    QLabel* m_labelDriveAvailableSpace = nullptr;
+
+private:
+    // The widest character a figure is written with, and what a cell takes beyond its text: a figure shorter
+    // than their bound fits without measuring.
+    int m_figureCharacterWidth = 1;
+    int m_cellExtra = 0;
+
+    void createCanvas();
+    void createControls();
+    void createGrid();
+    void describeControls();
+    void setTabOrder();
+
+    std::unique_ptr<DriveCatalog> m_drives;
+};
+
+}  // namespace trelmark::ui
