@@ -21,8 +21,8 @@ struct Level {
 
 }  // namespace
 
-FolderTally::FolderTally(ProgramState& state, std::function<void()> yield)
-    : m_state(state), m_yield(std::move(yield)) {}
+FolderTally::FolderTally(ProgramState& state, const RunState& runState, std::function<void()> yield)
+    : m_state(state), m_runState(runState), m_yield(std::move(yield)) {}
 
 fs::FileSystem* FolderTally::component() {
     if (m_state.fsoSystem == nullptr) {
@@ -94,7 +94,7 @@ bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, s
 
 bool FolderTally::CountFolderTree(fs::Folder& start, std::uint64_t& files, std::uint64_t& folders) {
     // A walk that read the whole tree already summed it; only a tree with holes is counted folder by folder,
-    // so that what cannot be read fails the count as it always has.
+    // so that what cannot be read fails the count.
     if (const auto known = start.knownTreeCount()) {
         files += known->files;
         folders += known->directories;
@@ -104,16 +104,15 @@ bool FolderTally::CountFolderTree(fs::Folder& start, std::uint64_t& files, std::
     // stack owns every folder but the first, which the caller keeps alive.
     std::vector<Level> stack;
     const auto enter = [&](fs::Folder* folder, std::unique_ptr<fs::Folder> owned) {
-        auto ownFiles = folder->Files();
-        auto fileCount = ownFiles ? ownFiles.value()->Count() : util::Result<std::uint64_t>(ownFiles.error());
+        const auto fileCount =
+            folder->Files().andThen([](const auto& ownFiles) { return ownFiles->Count(); });
         if (!fileCount) {
             m_lastError = fileCount.error();
             return false;
         }
         files += fileCount.value();
         auto subFolders = folder->SubFolders();
-        auto folderCount =
-            subFolders ? subFolders.value()->Count() : util::Result<std::uint64_t>(subFolders.error());
+        const auto folderCount = subFolders.andThen([](const auto& listed) { return listed->Count(); });
         if (!folderCount) {
             m_lastError = folderCount.error();
             return false;
@@ -140,7 +139,7 @@ bool FolderTally::CountFolderTree(fs::Folder& start, std::uint64_t& files, std::
         if (m_yield) {
             m_yield();
         }
-        if (m_state.flagCancel) {
+        if (m_runState.stopPending()) {
             m_lastError = std::make_error_code(std::errc::operation_canceled);
             return false;
         }

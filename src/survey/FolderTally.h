@@ -10,6 +10,7 @@
 #include "fs/Drive.h"
 #include "fs/Folder.h"
 #include "survey/ProgramState.h"
+#include "survey/RunState.h"
 
 namespace trelmark::survey {
 
@@ -17,12 +18,13 @@ namespace trelmark::survey {
 // lookups that answer with a boolean instead of an error, and the count of the files and folders below a
 // folder, which yields to the front end and honours the stop flag as it goes.
 //
-// Owns nothing but the yield callable; reads `fsoSystem` and `flagCancel` of the program state it was given,
-// which must outlive it. Thread: the front end's one thread. Errors: every failure of the component becomes a
-// false result; lastError() tells what it was, for front ends that explain it.
+// Owns nothing but the yield callable; reads `fsoSystem` of the program state and the stop through the run
+// state it was given, both of which must outlive it. Thread: the front end's one thread. Errors: every
+// failure of the component becomes a false result; lastError() tells what it was, for front ends that explain
+// it.
 class FolderTally {
 public:
-    FolderTally(ProgramState& state, std::function<void()> yield);
+    FolderTally(ProgramState& state, const RunState& runState, std::function<void()> yield);
 
     // True and the drive in `drive`; false, with `drive` unchanged, when the component cannot find it.
     [[nodiscard]] bool GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive);
@@ -56,6 +58,7 @@ private:
                             std::errc none);
 
     ProgramState& m_state;
+    const RunState& m_runState;
     std::function<void()> m_yield;
     std::error_code m_lastError;
 };

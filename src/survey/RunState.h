@@ -31,7 +31,7 @@ public:
         }
     }
     // The share pass has acted on a stop: later checks of this run go on. A stop that no pass took stays
-    // pending until the next run begins, as it always has.
+    // pending until the next run begins.
     void takeStop() noexcept { m_state.flagCancel = false; }
     void end() noexcept { m_state.flagRunning = false; }
 

@@ -63,7 +63,7 @@ void SurveyEngine::execute(const std::function<SurveyEnd(SurveyRun&)>& perform, 
     m_runState.begin();
     setControls(true);
 
-    FolderTally tally(m_state, [this] { yieldSoon(); });
+    FolderTally tally(m_state, m_runState, [this] { yieldSoon(); });
     // A revisit reads memory only: a yield per sub-directory would cost more than its rows (a front end
     // repaints there), so its yields follow the interval like a walk's.
     SurveyRun survey(m_runState, m_sink, tally, m_options, [this, throttled] {

@@ -51,37 +51,13 @@ std::vector<TreemapLayout::Tile> TreemapLayout::layout(const MapTree& tree, std:
         pending.pop_back();
         tiles.push_back({current.rect, current.node, current.depth, Kind::Directory});
 
-        Rect inner = current.rect;
-        const double strip = labelStrip(inner).height;
-        inner.x += m_settings.inset;
-        inner.y += m_settings.inset + strip;
-        inner.width -= 2 * m_settings.inset;
-        inner.height -= 2 * m_settings.inset + strip;
-        if (!(inner.width > 0) || !(inner.height > 0) || inner.width < m_settings.minSide ||
-            inner.height < m_settings.minSide) {
+        const std::optional<Rect> inner = innerRect(current.rect);
+        const double total = inner ? collectItems(tree, current.node, items) : 0;
+        if (!inner || items.empty()) {
             continue;
         }
-
-        const MapTree::Node& node = tree.node(current.node);
-        items.clear();
-        double total = 0;
-        if (node.ownBytes > 0) {
-            items.push_back({static_cast<double>(node.ownBytes), current.node, Kind::OwnFiles});
-            total += items.back().size;
-        }
-        for (std::uint32_t child = node.firstChild; child < node.firstChild + node.childCount; ++child) {
-            if (tree.node(child).totalBytes > 0) {
-                items.push_back({static_cast<double>(tree.node(child).totalBytes), child, Kind::Directory});
-                total += items.back().size;
-            }
-        }
-        if (items.empty()) {
-            continue;
-        }
-        std::stable_sort(items.begin(), items.end(),
-                         [](const Item& a, const Item& b) { return a.size > b.size; });
         placed.clear();
-        squarify(items, total, inner, m_settings.minSide, placed);
+        squarify(items, total, *inner, m_settings.minSide, placed);
         for (const auto& [item, rect] : placed) {
             if (rect.width < m_settings.minSide || rect.height < m_settings.minSide) {
                 continue;
@@ -94,6 +70,38 @@ std::vector<TreemapLayout::Tile> TreemapLayout::layout(const MapTree& tree, std:
         }
     }
     return tiles;
+}
+
+std::optional<TreemapLayout::Rect> TreemapLayout::innerRect(Rect rect) const {
+    const double strip = labelStrip(rect).height;
+    rect.x += m_settings.inset;
+    rect.y += m_settings.inset + strip;
+    rect.width -= 2 * m_settings.inset;
+    rect.height -= 2 * m_settings.inset + strip;
+    if (!(rect.width > 0) || !(rect.height > 0) || rect.width < m_settings.minSide ||
+        rect.height < m_settings.minSide) {
+        return std::nullopt;
+    }
+    return rect;
+}
+
+double TreemapLayout::collectItems(const MapTree& tree, std::uint32_t parent, std::vector<Item>& items) {
+    const MapTree::Node& node = tree.node(parent);
+    items.clear();
+    double total = 0;
+    if (node.ownBytes > 0) {
+        items.push_back({static_cast<double>(node.ownBytes), parent, Kind::OwnFiles});
+        total += items.back().size;
+    }
+    for (std::uint32_t child = node.firstChild; child < node.firstChild + node.childCount; ++child) {
+        if (tree.node(child).totalBytes > 0) {
+            items.push_back({static_cast<double>(tree.node(child).totalBytes), child, Kind::Directory});
+            total += items.back().size;
+        }
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.size > b.size; });
+    return total;
 }
 
 void TreemapLayout::squarify(const std::vector<Item>& items, double total, Rect area, double minSide,

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "survey/MapTree.h"
@@ -56,6 +57,11 @@ private:
         std::uint32_t node;
         Kind kind;
     };
+    // Where a directory's children go inside its rectangle: within the inset, below the label strip; none
+    // when that is smaller than the smallest side.
+    [[nodiscard]] std::optional<Rect> innerRect(Rect rect) const;
+    // The blocks of a directory with bytes, largest first (its own files as one): their sizes' sum.
+    static double collectItems(const MapTree& tree, std::uint32_t parent, std::vector<Item>& items);
     // Lays `items` (largest first) into `area`, in rows along its shorter side, appending each rectangle.
     static void squarify(const std::vector<Item>& items, double total, Rect area, double minSide,
                          std::vector<std::pair<Item, Rect>>& placed);

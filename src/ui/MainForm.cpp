@@ -121,6 +121,7 @@ void MainForm::createGrid() {
     m_gridList->setTabKeyNavigation(false);
     m_gridList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_gridList->setWordWrap(false);
+    m_gridList->setTextElideMode(Qt::ElideMiddle);
     m_gridList->verticalHeader()->hide();
     QHeaderView* rows = m_gridList->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);

@@ -66,13 +66,12 @@ protected:
     void fitToScreen();
     // The value labels widen to their text, pushing the unit labels (and the check box) aside.
     void fitDriveLabels();
-    // Each figure column widens to its widest text, from the widths InitGrid sets; the name column is capped
-    // so that the five figure columns stay in view at the window's width.
+    // Each figure column widens to its widest text, from the widths InitGrid sets; the name column widens
+    // too, but only as far as leaves the five figure columns in view at the window's width (longer names are
+    // elided in the middle).
     void fitGridColumns();
-    // While a run grows its figures: the cell's column widens at once when its text no longer fits.
-    void widenColumnFor(int row, int column);
-    // What widenColumnFor measures against, taken from the grid's font (InitGrid).
-    void measureFigureCells();
+    // The same for one new text of a column, while a run writes it: a figure never waits to be whole.
+    void fitGridCell(int column, const QString& text);
 
     QScrollArea* m_scroll = nullptr;
     QWidget* m_canvas = nullptr;
@@ -89,11 +88,13 @@ protected:
     QLabel* m_labelDriveAvailableSpace = nullptr;
 
 private:
-    // The widest character a figure is written with, and what a cell takes beyond its text: a figure shorter
-    // than their bound fits without measuring.
-    int m_figureCharacterWidth = 1;
-    int m_cellExtra = 0;
+    static constexpr int kNameColumn = 0;
+    // The narrowest the name column gets for the figures' sake, in pixels.
+    static constexpr int kNameColumnFloor = 40;
 
+    // The width a cell needs for `text`, and at least `atLeast`.
+    [[nodiscard]] int cellWidth(const QString& text, int atLeast) const;
+    [[nodiscard]] int nameColumnCap() const;
     void createCanvas();
     void createControls();
     void createGrid();

@@ -130,53 +130,66 @@ void MainForm::fitDriveLabels() {
     m_checkFiles->move(box.topLeft() + QPoint(shift, 0));
 }
 
-namespace {
-
-// What a grid cell takes beyond its text: the item view's own text margin on both sides, and the grid line
-// the cell gives up.
-int cellExtra(const QTableView& grid) {
-    const int margin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
-    return 2 * margin + (grid.showGrid() ? 1 : 0) + 1;
+int MainForm::cellWidth(const QString& text, int atLeast) const {
+    const QFontMetrics metrics(m_gridList->font());
+    // The item view's own text margin on both sides, and the grid line the cell gives up.
+    const int margin =
+        m_gridList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_gridList) + 1;
+    const int extra = 2 * margin + (m_gridList->showGrid() ? 1 : 0) + 1;
+    // Most texts are too short to matter, which their length alone shows without measuring.
+    if (static_cast<int>(text.size()) * std::max(1, metrics.maxWidth()) + extra <= atLeast) {
+        return atLeast;
+    }
+    return std::max(atLeast, metrics.horizontalAdvance(text) + extra);
 }
 
-}  // namespace
+int MainForm::nameColumnCap() const {
+    int figures = 0;
+    for (int column = 1; column < GridModel::kColumns; ++column) {
+        figures += m_gridList->columnWidth(column);
+    }
+    // The grid's inside at the window's width, less a vertical scroll bar once the rows need one.
+    int room = m_gridList->contentsRect().width();
+    const int rowsHeight = m_gridList->verticalHeader()->defaultSectionSize() * m_grid->rowCount() +
+                           m_gridList->horizontalHeader()->height();
+    if (rowsHeight > m_gridList->contentsRect().height()) {
+        room -= m_gridList->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_gridList);
+    }
+    return std::max(kNameColumnFloor, room - figures);
+}
+
+void MainForm::fitGridCell(int column, const QString& text) {
+    const int width = m_gridList->columnWidth(column);
+    if (column == kNameColumn) {
+        const int cap = nameColumnCap();
+        if (width < cap) {
+            m_gridList->setColumnWidth(column, std::min(cap, cellWidth(text, width)));
+        }
+        return;
+    }
+    const int needed = cellWidth(text, width);
+    if (needed > width) {
+        m_gridList->setColumnWidth(column, needed);
+        // The name gives way, so that the figures stay in view.
+        m_gridList->setColumnWidth(kNameColumn,
+                                   std::min(m_gridList->columnWidth(kNameColumn), nameColumnCap()));
+    }
+}
 
 void MainForm::fitGridColumns() {
-    const QFontMetrics metrics(m_gridList->font());
-    const int extra = cellExtra(*m_gridList);
-    const int widestCharacter = std::max(1, metrics.maxWidth());
-    for (int column = 0; column < GridModel::kColumns; ++column) {
+    for (int column = 1; column < GridModel::kColumns; ++column) {
         int width = m_gridList->columnWidth(column);
         for (int row = 0; row < m_grid->rowCount(); ++row) {
-            const QString text = m_grid->text(row, column);
-            // Most texts are too short to matter, which their length alone shows without measuring.
-            if (static_cast<int>(text.size()) * widestCharacter + extra > width) {
-                width = std::max(width, metrics.horizontalAdvance(text) + extra);
-            }
+            width = cellWidth(m_grid->text(row, column), width);
         }
         m_gridList->setColumnWidth(column, width);
     }
-}
-
-void MainForm::measureFigureCells() {
-    const QFontMetrics metrics(m_gridList->font());
-    m_figureCharacterWidth = 1;
-    for (const QChar character : QStringLiteral("0123456789,.+% ")) {
-        m_figureCharacterWidth = std::max(m_figureCharacterWidth, metrics.horizontalAdvance(character));
+    const int cap = nameColumnCap();
+    int name = std::min(m_gridList->columnWidth(kNameColumn), cap);
+    for (int row = 0; row < m_grid->rowCount() && name < cap; ++row) {
+        name = std::min(cap, cellWidth(m_grid->text(row, kNameColumn), name));
     }
-    m_cellExtra = cellExtra(*m_gridList);
-}
-
-void MainForm::widenColumnFor(int row, int column) {
-    const QString text = m_grid->text(row, column);
-    const int width = m_gridList->columnWidth(column);
-    if (static_cast<int>(text.size()) * m_figureCharacterWidth + m_cellExtra <= width) {
-        return;
-    }
-    const int needed = QFontMetrics(m_gridList->font()).horizontalAdvance(text) + m_cellExtra;
-    if (needed > width) {
-        m_gridList->setColumnWidth(column, needed);
-    }
+    m_gridList->setColumnWidth(kNameColumn, name);
 }
 
 void MainForm::describeControls() {

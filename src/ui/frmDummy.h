@@ -6,7 +6,7 @@
 namespace trelmark::ui {
 
 // A second, empty form that the project carries: caption "Form1", the program's icon, no controls. Nothing
-// creates or shows it; it exists so the project holds the same two forms as before.
+// creates or shows it; it exists so that the program holds both of its forms.
 // Owned by whoever creates it. Thread: the GUI thread.
 class frmDummy final : public QWidget {
     Q_OBJECT

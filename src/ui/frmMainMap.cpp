@@ -11,11 +11,12 @@
 #include "ui/DirectoryList.h"
 #include "ui/MapWindow.h"
 #include "ui/frmMain.h"
+#include "util/Version.h"
 
 namespace trelmark::ui {
 
 void frmMain::createMapShortcut() {
-    // A key and no control: the window looks as it always has for whoever does not use the map.
+    // A key and no control: the window keeps its layout for whoever does not use the map.
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
     connect(shortcut, &QShortcut::activated, this, &frmMain::openMap);
     connect(this, &frmMain::mapRequested, this, &frmMain::openMap);
@@ -29,8 +30,8 @@ MapWindow* frmMain::mapWindow() const noexcept {
 }
 
 void frmMain::openMap() {
-    if (m_state.flagRunning) {
-        QMessageBox::information(this, m_caption,
+    if (m_engine->running()) {
+        QMessageBox::information(this, QString::fromUtf8(util::kProgramTitle),
                                  QStringLiteral("調査が終わってからマップを開いてください。"));
         return;
     }
@@ -45,7 +46,7 @@ void frmMain::openMap() {
     }
     if (!m_lastMap) {
         QMessageBox::information(
-            this, m_caption,
+            this, QString::fromUtf8(util::kProgramTitle),
             QStringLiteral("マップにする調査がまだありません。「チェック」で調査してから開いてください。"));
         return;
     }

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 
 #include "survey/NumberFormat.h"
@@ -61,7 +63,6 @@ void frmMain::InitGrid() {
         m_gridList->setColumnWidth(column,
                                    metrics.horizontalAdvance(m_grid->column(column).header) + kHeaderExtra);
     }
-    measureFigureCells();
 }
 
 void frmMain::setRowCount(int rows) {
@@ -70,10 +71,7 @@ void frmMain::setRowCount(int rows) {
 
 void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
     m_grid->setFigure(index, row, column);
-    // A figure is never cut, also while it grows; names may be elided, and are fitted when the run ends.
-    if (column != survey::Column::Name) {
-        widenColumnFor(index, static_cast<int>(column));
-    }
+    fitGridCell(static_cast<int>(column), m_grid->text(index, static_cast<int>(column)));
 }
 
 namespace {
@@ -95,10 +93,15 @@ void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
 }
 
 void frmMain::EnableControls(bool enabled) {
+    // A disabled control hands the focus on (to the grid, at the bottom), and the scroll area would follow
+    // it: the layout stays where the user had it.
+    const QPoint scrolled(m_scroll->horizontalScrollBar()->value(), m_scroll->verticalScrollBar()->value());
     for (QWidget* control : std::initializer_list<QWidget*>{m_textPath, m_cmdRefer, m_driveData, m_dirData,
                                                             m_fileData, m_checkFiles, m_cmdMain[1]}) {
         control->setEnabled(enabled);
     }
+    m_scroll->horizontalScrollBar()->setValue(scrolled.x());
+    m_scroll->verticalScrollBar()->setValue(scrolled.y());
     if (!enabled) {
         // A run begins: the map's copy belongs to the walk it is about to replace.
         m_lastMap.reset();

@@ -69,16 +69,6 @@ std::vector<std::string> csvFields(std::string_view record) {
     return fields;
 }
 
-// The value of a key in one line of the report's json ("null" for null, strings without their quotes).
-std::string jsonField(const std::string& line, const std::string& key) {
-    const std::regex pattern("\"" + key + "\": (\"((?:[^\"\\\\]|\\\\.)*)\"|[^,}\\s]+)");
-    std::smatch match;
-    if (!std::regex_search(line, match, pattern)) {
-        return "<missing>";
-    }
-    return match[2].matched ? match[2].str() : match[1].str();
-}
-
 // What find says of the entries of one report row.
 struct Expected {
     std::string name;  // as shown
@@ -193,38 +183,32 @@ TEST_F(ReportEndToEnd, CsvCarriesTheRawNumbers) {
 TEST_F(ReportEndToEnd, JsonCarriesRawNumbersAndRawNames) {
     const ProcessRun run = report.run({"--format=json", "--count", tree.path()});
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::vector<std::string> lines = splitLines(run.out);
-    ASSERT_EQ(lines.front(), "{");
-    ASSERT_EQ(lines.back(), "}");
-    std::map<std::string, std::string> top;
-    std::vector<std::string> rows;
-    for (const std::string& line : lines) {
-        if (line.starts_with("    {\"kind\"")) {
-            rows.push_back(line);
-        } else if (const auto colon = line.find("\": ");
-                   line.starts_with("  \"") && colon != std::string::npos) {
-            top[line.substr(3, colon - 3)] = jsonField(line, line.substr(3, colon - 3));
-        }
-    }
-    EXPECT_EQ(top["target"], tree.path());
-    EXPECT_TRUE(std::regex_match(top["drive_total_bytes"], std::regex("[0-9]+")));
-    EXPECT_EQ(top["counted"], "true");
-    EXPECT_EQ(top["partial"], "false");
-    EXPECT_EQ(top["cancelled"], "false");
-    EXPECT_EQ(top["failure"], "null");
+    const JsonValue report = JsonValue::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["target"], tree.path());
+    EXPECT_TRUE(report["drive_total_bytes"].is_number_unsigned());
+    EXPECT_EQ(report["counted"], true);
+    EXPECT_EQ(report["partial"], false);
+    EXPECT_EQ(report["cancelled"], false);
+    EXPECT_TRUE(report["failure"].is_null());
+    const JsonValue& rows = report["rows"];
     const std::vector<Expected> expected = expectedRows();
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(jsonField(rows[i], "bytes"), std::to_string(expected[i].bytes));
-        EXPECT_EQ(jsonField(rows[i], "files"), std::to_string(expected[i].files));
-        EXPECT_EQ(jsonField(rows[i], "dirs"), std::to_string(expected[i].dirs));
-        EXPECT_EQ(jsonField(rows[i], "used_share") == "null", i == 0);
-        EXPECT_EQ(jsonField(rows[i], "complete"), "true");
-        EXPECT_EQ(jsonField(rows[i], "measured_bytes"), i == 0 ? std::to_string(expected[0].bytes) : "null");
+        EXPECT_EQ(rows[i]["bytes"], expected[i].bytes);
+        EXPECT_EQ(rows[i]["files"], expected[i].files);
+        EXPECT_EQ(rows[i]["dirs"], expected[i].dirs);
+        EXPECT_EQ(rows[i]["used_share"].is_null(), i == 0);
+        EXPECT_EQ(rows[i]["complete"], true);
+        if (i == 0) {
+            EXPECT_EQ(rows[i]["measured_bytes"], expected[0].bytes);
+        } else {
+            EXPECT_TRUE(rows[i]["measured_bytes"].is_null());
+        }
     }
-    EXPECT_EQ(jsonField(rows[3], "name"), "bad\\\\xFFdir");  // the escape's backslash, escaped for json
-    EXPECT_EQ(jsonField(rows[3], "name_base64"), "YmFk/2Rpcg==");
-    EXPECT_EQ(jsonField(rows[6], "name"), "with,comma \\\"q\\\"");
+    EXPECT_EQ(rows[3]["name"], "bad\\xFFdir");  // bytes that are not UTF-8 escaped, the raw ones beside
+    EXPECT_EQ(rows[3]["name_base64"], "YmFk/2Rpcg==");
+    EXPECT_EQ(rows[6]["name"], "with,comma \"q\"");
 }
 
 // Every line before the report is one JSON object for one row; the last line for each row says what the

@@ -31,10 +31,11 @@ protected:
     }
 
     ProgramState state;
+    RunState run{state};
     FakeFileSystem* fake = nullptr;
     int yields = 0;
     std::function<void()> onYield;
-    FolderTally tally{state, [this] {
+    FolderTally tally{state, run, [this] {
                           ++yields;
                           if (onYield) {
                               onYield();
@@ -87,7 +88,8 @@ TEST_F(FolderTallyTest, AFailureTwoLevelsDownKeepsWhatWasCountedBeforeIt) {
 }
 
 TEST_F(FolderTallyTest, AStopAtTheCallStillCountsTheFolderItself) {
-    state.flagCancel = true;
+    run.begin();
+    run.stop();
     EXPECT_FALSE(tally.CountFolderTree("/t", files, folders));
     EXPECT_EQ(files, 2u);
     EXPECT_EQ(folders, 2u);
@@ -101,9 +103,10 @@ TEST_F(FolderTallyTest, AStopAtTheCallStillCountsTheFolderItself) {
 }
 
 TEST_F(FolderTallyTest, AStopDeepInTheWalkEndsEveryLevelAtOnce) {
+    run.begin();
     onYield = [&] {
         if (yields == 3) {  // before /t/a/b/c
-            state.flagCancel = true;
+            run.stop();
         }
     };
     EXPECT_FALSE(tally.CountFolderTree("/t", files, folders));

@@ -32,6 +32,13 @@ TEST(NumberFormat, SharesRoundToTwoPlacesAndKeepThem) {
     EXPECT_EQ(formatShare(0.00004), "0.00 %");
     EXPECT_EQ(formatShare(0.00006), "0.01 %");
     EXPECT_EQ(formatShare(0.1), "10.00 %");
+    // Exact halves round up, as the share mask does, not to the even digit: 97 of 800 is 12.125 %.
+    EXPECT_EQ(formatShare(shareOf(97, 800)), "12.13 %");
+    EXPECT_EQ(formatShare(shareOf(1, 8)), "12.50 %");
+    EXPECT_EQ(formatShare(shareOf(1, 800)), "0.13 %");
+    EXPECT_EQ(formatShare(shareOf(1, 1600)), "0.06 %");
+    EXPECT_EQ(formatShare(0.99995), "100.00 %");
+    EXPECT_EQ(formatShare(9.99995), "1,000.00 %");
     // Sparse files can make a tree larger than its drive.
     EXPECT_EQ(formatShare(12345.6789), "1,234,567.89 %");
     EXPECT_EQ(formatShare(18446744073709551615.0), "1,844,674,407,370,955,161,600.00 %");

@@ -18,6 +18,7 @@
 #include "ui/GridModel.h"
 #include "ui/MapView.h"
 #include "ui/MapWindow.h"
+#include "util/Version.h"
 
 using namespace trelmark;
 using Kind = survey::TreemapLayout::Kind;
@@ -51,12 +52,15 @@ QPoint centreOf(const ui::MapView* view, std::uint32_t node, Kind kind) {
     return {-1, -1};
 }
 
-// Answers the next message box with OK and keeps its text.
-void answerMessage(QString& text) {
-    QTimer::singleShot(0, [&text] {
+// Answers the next message box with OK and keeps its text and its title.
+void answerMessage(QString& text, QString* title = nullptr) {
+    QTimer::singleShot(0, [&text, title] {
         static_cast<void>(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000));
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             text = box->text();
+            if (title != nullptr) {
+                *title = box->windowTitle();
+            }
             box->accept();
         }
     });
@@ -145,9 +149,12 @@ void MapWindowTest::ctrlMOpensTheLastSurveyAndSaysWhenThereIsNone() {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     QString message;
-    answerMessage(message);
+    QString title;
+    answerMessage(message, &title);
     QTest::keyClick(&form, Qt::Key_M, Qt::ControlModifier);
     QVERIFY(message.contains(QStringLiteral("調査がまだありません")));
+    // Titled like the window's one message box: the program's title, not the version caption.
+    QCOMPARE(title, QString::fromUtf8(util::kProgramTitle));
     QCOMPARE(form.mapWindow(), nullptr);
 
     form.activateWindow();

@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: MIT
 // Saves a picture of the window after a survey, for the README and docs/, and times a drill-down:
 //   trelmark-screenshot DIR OUT.png [count] [dark] [screen] [--drill] [--sort] [--menu] [--time N]
-//                       [--during MS] [--stop MS]
 // "count" ticks the count option, "dark" gives the application a dark palette, "screen" saves the whole
 // screen (to see where the window was placed) instead of the window alone; QT_SCALE_FACTOR scales it as a
 // desktop would.
 // --drill opens the largest sub-directory's row with a double-click, --sort clicks the size header (largest
 // first), --menu opens the context menu of the first sub-directory's row; --time N drills down into the
 // largest sub-directory and back up N times and prints how long each double-click took until its rows were
-// on show. --during MS takes the picture MS milliseconds into the survey, while its rows grow, and then stops
-// it; --stop MS presses "中止" after MS milliseconds and takes the picture of what the stop kept.
+// on show. --stop MS presses "中止" MS milliseconds into the survey: the picture shows what the stop kept.
 // Run it under a real X server (script/screenshot uses Xvfb) to see what a user sees.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <QApplication>
@@ -107,13 +106,32 @@ double timedDrillDown(ui::frmMain& window, int rounds) {
     return times.back();
 }
 
+// Also draws the window as it stands during the run, at the yield after the largest figure so far has been
+// written ("OUT-during.png"): the picture of figures that must be whole before the run ends.
+void grabDuringTheRun(ui::frmMain& window, const QString& out) {
+    auto widest = std::make_shared<qsizetype>(0);
+    QObject::connect(
+        window.gridModel(), &QAbstractItemModel::dataChanged, &window,
+        [&window, out, widest](const QModelIndex& from) {
+            const QString text = window.gridModel()->text(from.row(), from.column());
+            if (from.column() == 0 || text.size() <= *widest || !window.engine().running()) {
+                return;
+            }
+            *widest = text.size();
+            QString path = out;
+            path.replace(QStringLiteral(".png"), QStringLiteral("-during.png"));
+            static_cast<void>(window.grab().save(path));
+        },
+        Qt::QueuedConnection);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: %s DIR OUT.png [count] [dark] [screen] [--drill] [--sort] [--menu] [--time N] "
-                     "[--during MS] [--stop MS]\n",
+                     "usage: %s DIR OUT.png [count] [dark] [screen] [--during] [--drill] [--sort] [--menu] "
+                     "[--time N] [--stop MS]\n",
                      argv[0]);
         return 2;
     }
@@ -123,13 +141,10 @@ int main(int argc, char* argv[]) {
     bool drill = false;
     bool sort = false;
     bool menu = false;
+    bool during = false;
     int rounds = 0;
-    int during = -1;
     int stopAfter = -1;
     for (int i = 3; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--during") == 0 && i + 1 < argc) {
-            during = std::atoi(argv[++i]);
-        }
         if (std::strcmp(argv[i], "--stop") == 0 && i + 1 < argc) {
             stopAfter = std::atoi(argv[++i]);
         }
@@ -139,6 +154,7 @@ int main(int argc, char* argv[]) {
         drill = drill || std::strcmp(argv[i], "--drill") == 0;
         sort = sort || std::strcmp(argv[i], "--sort") == 0;
         menu = menu || std::strcmp(argv[i], "--menu") == 0;
+        during = during || std::strcmp(argv[i], "--during") == 0;
         if (std::strcmp(argv[i], "--time") == 0 && i + 1 < argc) {
             rounds = std::atoi(argv[++i]);
         }
@@ -154,22 +170,15 @@ int main(int argc, char* argv[]) {
     ui::frmMain window(state, argv[1], [] { QApplication::quit(); });
     window.checkFiles()->setChecked(count);
     window.show();
+    if (during) {
+        grabDuringTheRun(window, QString::fromLocal8Bit(argv[2]));
+    }
     QTimer::singleShot(300, &window, [&] {
-        // Both fire inside the survey's yields: the run goes on beneath them.
-        if (during >= 0) {
-            QTimer::singleShot(during, &window, [&window] {
-                const bool saved = window.grab().save(QApplication::arguments().at(2));
-                window.cmdMain(0)->click();
-                QApplication::exit(saved ? 0 : 1);
-            });
-        }
         if (stopAfter >= 0) {
+            // Fires inside the survey's yields: the run goes on beneath it.
             QTimer::singleShot(stopAfter, &window, [&window] { window.cmdMain(0)->click(); });
         }
         window.cmdMain(1)->click();
-        if (during >= 0) {
-            return;
-        }
         if (rounds > 0) {
             QApplication::exit(timedDrillDown(window, rounds) < 0 ? 1 : 0);
             return;
