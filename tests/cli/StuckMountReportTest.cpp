@@ -10,6 +10,7 @@
 
 #include "support/ReportRunner.h"
 #include "support/SlowMount.h"
+#include "support/StuckMountFixture.h"
 #include "support/TempTree.h"
 
 namespace trelmark::test {
@@ -22,11 +23,12 @@ constexpr std::string_view kStopped = "stopped; figures ending in \"+\" are lowe
 
 // The report tool beside FUSE servers that never answer. Where FUSE is missing the cases say why and are
 // skipped. Every server still holds its requests when the report ends: the mounts go with the fixture.
-class StuckMountReport : public ::testing::Test {
+class StuckMountReport : public StuckMountFixture {
 protected:
     void SetUp() override {
-        if (const std::string reason = SlowMount::unavailable(); !reason.empty()) {
-            GTEST_SKIP() << reason;
+        StuckMountFixture::SetUp();
+        if (IsSkipped()) {
+            return;
         }
         source.write("top", "1");
         source.write("files/a", "12345");
@@ -59,8 +61,6 @@ protected:
         return stopped;
     }
 
-    TempTree tree;
-    TempTree source;
     const std::string note = tree / "note";
 };
 

@@ -11,6 +11,7 @@
 #include "fs/MountedDrives.h"
 #include "fs/Scanner.h"
 #include "support/SlowMount.h"
+#include "support/StuckMountFixture.h"
 #include "support/TempTree.h"
 #include "util/UniqueFd.h"
 
@@ -25,18 +26,17 @@ util::UniqueFd openDirectory(const std::string& path) {
 
 // FUSE servers that never answer, below or inside the walked tree. Where FUSE is missing the cases say why
 // and are skipped.
-class StuckMount : public ::testing::Test {
+class StuckMount : public StuckMountFixture {
 protected:
     void SetUp() override {
-        if (const std::string reason = SlowMount::unavailable(); !reason.empty()) {
-            GTEST_SKIP() << reason;
+        StuckMountFixture::SetUp();
+        if (IsSkipped()) {
+            return;
         }
         source.write("files/a", "12345");
         source.write("files/b", "678");
         source.write("stuck/inner/c", "never seen");
     }
-    TempTree tree;
-    TempTree source;
 };
 
 // Regression: a dead server mounted below the surveyed directory made the walk hang on the mount point's
