@@ -11,6 +11,7 @@
 #include "fs/MountedDrives.h"
 #include "fs/Scanner.h"
 #include "support/SlowMount.h"
+#include "support/StuckMountFixture.h"
 #include "support/TempTree.h"
 #include "util/UniqueFd.h"
 
@@ -25,18 +26,17 @@ util::UniqueFd openDirectory(const std::string& path) {
 
 // FUSE servers that never answer, below or inside the walked tree. Where FUSE is missing the cases say why
 // and are skipped.
-class StuckMount : public ::testing::Test {
+class StuckMount : public StuckMountFixture {
 protected:
     void SetUp() override {
-        if (const std::string reason = SlowMount::unavailable(); !reason.empty()) {
-            GTEST_SKIP() << reason;
+        StuckMountFixture::SetUp();
+        if (IsSkipped()) {
+            return;
         }
         source.write("files/a", "12345");
         source.write("files/b", "678");
         source.write("stuck/inner/c", "never seen");
     }
-    TempTree tree;
-    TempTree source;
 };
 
 // Regression: a dead server mounted below the surveyed directory made the walk hang on the mount point's
@@ -74,6 +74,30 @@ TEST_F(StuckMount, AStopReturnsWhileAWorkerSitsInACallThatNeverReturns) {
     EXPECT_FALSE(snapshot->node(fs::Snapshot::kRoot).complete());
     // The worker left behind gets its answer (an error) when the server goes, and must clean up quietly.
     mount.killServer();
+    std::this_thread::sleep_for(50ms);
+}
+
+// The walk's first calls on its root (opening it, its stat, its file system's type) run beside the thread
+// that waits: a root that never answers still lets a stop through at the first report.
+TEST_F(StuckMount, AStopReturnsWhileTheRootItselfNeverAnswers) {
+    tree.mkdir("dead");
+    SlowMount dead(source.path(), tree / "dead", {"--dead"});
+    ASSERT_TRUE(dead.mounted());
+    // A path descriptor asks the server nothing; opening the directory to read it would wait for ever.
+    const util::UniqueFd root(::open((tree / "dead").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(root);
+    int reports = 0;
+    const auto began = std::chrono::steady_clock::now();
+    const auto snapshot = fs::Scanner::walk(root.get(), tree / "dead", [&](const fs::WalkProgress& progress) {
+        EXPECT_EQ(progress.rows, nullptr);
+        return ++reports < 3 ? fs::WalkAction::Continue : fs::WalkAction::Stop;
+    });
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 2s);
+    EXPECT_EQ(reports, 3);
+    EXPECT_TRUE(snapshot->stopped());
+    EXPECT_EQ(snapshot->nodes().size(), 0u);
+    EXPECT_EQ(snapshot->failure(), std::errc::operation_canceled);
+    dead.killServer();
     std::this_thread::sleep_for(50ms);
 }
 
