@@ -42,14 +42,15 @@ protected:
     };
 
     // Runs the report on `arguments` and sends it SIGINT as soon as the server holds a request (`note`
-    // exists), and a second SIGINT 50 ms later when asked.
+    // exists) and the report's survey process runs, and a second SIGINT 50 ms later when asked. (Another
+    // program asking the mount, a drive list, may be what the server holds first.)
     [[nodiscard]] Stopped stopWhileHeld(const std::vector<std::string>& arguments, int signals = 1) const {
         std::optional<Clock::time_point> signalled;
         int sent = 0;
         Stopped stopped;
         stopped.run = ReportRunner(30s).runWatched(arguments, [&](int pid, const std::string&) {
             const bool due = signalled ? sent < signals && Clock::now() - *signalled >= 50ms
-                                       : ::access(note.c_str(), F_OK) == 0;
+                                       : ::access(note.c_str(), F_OK) == 0 && !childrenOf(pid).empty();
             if (due) {
                 ::kill(pid, SIGINT);
                 signalled = signalled.value_or(Clock::now());
