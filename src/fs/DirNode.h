@@ -20,7 +20,11 @@ enum NodeFlag : std::uint8_t {
     kSaturated = 1U << 2,          // a sum reached 2^64 - 1
     kSubtreeIncomplete = 1U << 3,  // this or a directory below is not measured completely
     kMountsBelow = 1U << 4,        // walk-time: the mount table shows mounts below this directory
+    kCheckMount = 1U << 5,         // walk-time: listed without a stat; its mount is checked when opened
 };
+
+// The row of a directory that lies in no row: the walk's root.
+inline constexpr std::uint32_t kNoRow = UINT32_MAX;
 
 // What the walk keeps of one directory: aggregates only, never a record per file. 72 bytes plus the name.
 // The children of a directory occupy one contiguous index range, sorted in the component's order, and every
@@ -43,9 +47,12 @@ struct DirNode {
     NodeState state;
     std::uint8_t flags;
     std::uint16_t error;  // errno for Unreadable and for kEntriesUnmeasured
+    std::uint32_t row;    // walk-time: the child of the root it lies under (RowTally), or kNoRow
 
     [[nodiscard]] std::string_view nameView() const noexcept { return {name, nameLength}; }
     [[nodiscard]] bool complete() const noexcept { return (flags & kSubtreeIncomplete) == 0; }
 };
+// The row fits in what was the struct's tail padding: memory per directory counts on large trees.
+static_assert(sizeof(DirNode) == 72);
 
 }  // namespace trelmark::fs

@@ -90,6 +90,10 @@ void EntryMeasure::measure(const char* name, std::size_t length, unsigned char t
             return;
         }
     }
+    if (type == DT_DIR && deferDirectories) {
+        tally.addDirectory(view, NodeState::Pending, kCheckMount, 0);
+        return;
+    }
     if (type == DT_DIR || type == DT_UNKNOWN) {
         examine(name, length, type == DT_DIR, tally);
         return;

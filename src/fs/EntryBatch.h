@@ -85,9 +85,14 @@ struct EntryMeasure {
     const KnownMounts* mounts = nullptr;
     std::string relativePath;
     const EntryRules* rules = nullptr;  // none: every entry, apparent sizes, every name
+    // Directories listed as such are taken without a call; their mount is checked when they are opened.
+    // For the walk's root, whose listing gives the rows: one directory that never answers a stat must
+    // not hold back its siblings' rows.
+    bool deferDirectories = false;
 
     // One call per entry: a statx() for a directory or an entry of unknown type (type, size and mount at
-    // once), an fstatat() for anything else; none for a known mount point or an excluded entry.
+    // once), an fstatat() for anything else; none for a known mount point, an excluded entry, or a
+    // deferred directory.
     void measure(const char* name, std::size_t length, unsigned char type, EntryTally& tally) const;
 
 private:

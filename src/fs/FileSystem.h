@@ -26,6 +26,10 @@ public:
 
     // Observes, and may stop, the walks that answer later questions. Empty: walks run to their end.
     virtual void setProgressHandler(ProgressHandler handler) = 0;
+
+    // What a call on this object needs to stay valid while it runs: held by a call made on another thread,
+    // which may outlive the object when its caller gives up on it. Empty for components without such state.
+    [[nodiscard]] virtual std::shared_ptr<const void> keepAlive() const { return nullptr; }
 };
 
 }  // namespace trelmark::fs

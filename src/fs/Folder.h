@@ -41,10 +41,13 @@ public:
     struct TreeCount {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
+        bool complete = true;  // false: lower bounds, what a stopped or hindered walk reached
     };
     // The counts below when a walk has them complete, without asking anything of the file system; empty
     // otherwise, and then only counting folder by folder tells (and finds what could not be read).
     [[nodiscard]] virtual std::optional<TreeCount> knownTreeCount() const { return std::nullopt; }
+    // The counts below as far as a walk got, complete or not; empty when no walk listed this folder.
+    [[nodiscard]] virtual std::optional<TreeCount> reachedTreeCount() const { return knownTreeCount(); }
 
     // The directories below that could not be read completely, at most `limit` of them.
     [[nodiscard]] virtual std::vector<Problem> problems(std::size_t limit) const {

@@ -117,6 +117,17 @@ std::optional<Folder::TreeCount> LinuxFolder::knownTreeCount() const {
     return TreeCount{node.totalFiles, node.totalDirs};
 }
 
+std::optional<Folder::TreeCount> LinuxFolder::reachedTreeCount() const {
+    if (!m_snapshot) {
+        return std::nullopt;
+    }
+    const DirNode& node = m_snapshot->node(m_node);
+    if (node.state != NodeState::Read) {
+        return std::nullopt;
+    }
+    return TreeCount{node.totalFiles, node.totalDirs, node.complete()};
+}
+
 std::vector<Problem> LinuxFolder::problems(std::size_t limit) const {
     return m_snapshot ? m_snapshot->problems(m_node, limit) : std::vector<Problem>{};
 }

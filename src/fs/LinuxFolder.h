@@ -31,6 +31,7 @@ public:
     [[nodiscard]] util::Result<std::unique_ptr<FolderCollection>> SubFolders() override;
     [[nodiscard]] util::Result<std::unique_ptr<FileCollection>> Files() override;
     [[nodiscard]] std::optional<TreeCount> knownTreeCount() const override;
+    [[nodiscard]] std::optional<TreeCount> reachedTreeCount() const override;
     [[nodiscard]] std::vector<Problem> problems(std::size_t limit) const override;
     [[nodiscard]] WalkedTree walkedTree() const override { return {m_snapshot, m_node}; }
 

@@ -2,7 +2,9 @@
 #include "fs/ScanWalk.h"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -51,7 +53,7 @@ util::UniqueFd reopenDirectory(int directory) noexcept {
 
 ScanWalk::ScanWalk(int root, std::string rootPath, const ScanOptions& options)
     : m_snapshot(std::make_shared<Snapshot>(std::move(rootPath))),
-      m_root(reopenDirectory(root)),
+      m_given(::fcntl(root, F_DUPFD_CLOEXEC, 0)),
       m_rules(options),
       m_descriptors(options.descriptorBudget),
       m_workers(options.workers),
@@ -60,14 +62,20 @@ ScanWalk::ScanWalk(int root, std::string rootPath, const ScanOptions& options)
       m_exited(options.maxWorkers, 0) {}
 
 std::shared_ptr<Snapshot> ScanWalk::run(const ProgressHandler& handler, std::chrono::milliseconds interval) {
-    if (!begin()) {
-        m_snapshot->markFailed(util::lastSystemError());
+    const std::optional<int> began = beginAside(handler, interval);
+    if (!began) {
+        // Stopped while the root itself did not answer: the walk's own snapshot stays with the thread
+        // still in that call, and the caller gets one that says nothing was read.
+        auto stopped = std::make_shared<Snapshot>(m_snapshot->rootPath());
+        stopped->markStopped();
+        stopped->markFailed(std::make_error_code(std::errc::operation_canceled));
+        return stopped;
+    }
+    if (*began != 0) {
+        m_snapshot->markFailed(std::error_code(*began, std::generic_category()));
         return m_snapshot;
     }
     m_threads.reserve(m_maxWorkers);
-    if (m_maxWorkers > m_workers && answersOverANetwork(m_root.get())) {
-        m_workers = std::min(m_maxWorkers, std::max(m_workers, kRemoteWorkers));
-    }
     while (m_threads.size() < m_workers && startWorker()) {
     }
     if (m_threads.empty()) {
@@ -79,7 +87,43 @@ std::shared_ptr<Snapshot> ScanWalk::run(const ProgressHandler& handler, std::chr
     return m_snapshot;
 }
 
+std::optional<int> ScanWalk::beginAside(const ProgressHandler& handler, std::chrono::milliseconds interval) {
+    struct Outcome {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<int> error;  // 0: begun
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    const auto begun = [self = shared_from_this(), outcome] {
+        const bool ok = self->begin();
+        const int error = ok ? 0 : (errno != 0 ? errno : EIO);
+        if (ok && self->m_maxWorkers > self->m_workers && answersOverANetwork(self->m_root.get())) {
+            self->m_workers = std::min(self->m_maxWorkers, std::max(self->m_workers, kRemoteWorkers));
+        }
+        const std::lock_guard lock(outcome->mutex);
+        outcome->error = error;
+        outcome->done.notify_all();
+    };
+    try {
+        std::thread(begun).detach();
+    } catch (const std::system_error&) {
+        begun();  // no thread to spare: the root is opened here, as it would be by a worker
+    }
+    std::unique_lock lock(outcome->mutex);
+    while (!outcome->done.wait_for(lock, interval, [&] { return outcome->error.has_value(); })) {
+        lock.unlock();
+        const bool stop = handler && handler(progress()) == WalkAction::Stop;
+        lock.lock();
+        if (stop && !outcome->error) {
+            return std::nullopt;
+        }
+    }
+    return outcome->error;
+}
+
 bool ScanWalk::begin() {
+    m_root = reopenDirectory(m_given.get());
+    m_given.reset();
     NodeStore& nodes = m_snapshot->nodes();
     struct statx rootStatus {};
     if (!m_root || ::statx(m_root.get(), "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &rootStatus) != 0 ||
@@ -96,6 +140,7 @@ bool ScanWalk::begin() {
     DirNode& root = nodes[Snapshot::kRoot];
     root.name = "";
     root.fd = -1;
+    root.row = kNoRow;
     root.flags = m_mounts.empty() ? 0 : kMountsBelow;
     const std::uint32_t first = Snapshot::kRoot;
     m_queue.push({&first, 1});
@@ -247,6 +292,7 @@ WalkProgress ScanWalk::progress() const noexcept {
         sum.directories += counters.directories.load(std::memory_order_relaxed);
         sum.bytes += counters.bytes.load(std::memory_order_relaxed);
     }
+    sum.rows = m_rows.load(std::memory_order_acquire);
     return sum;
 }
 

@@ -18,6 +18,7 @@
 #include "fs/EntryRules.h"
 #include "fs/KnownMounts.h"
 #include "fs/ParentDescriptors.h"
+#include "fs/RowTally.h"
 #include "fs/Scanner.h"
 #include "fs/Snapshot.h"
 #include "fs/WorkQueue.h"
@@ -63,6 +64,12 @@ private:
         bool stopped = false;
     };
 
+    // Opens the root and reads what the walk needs to know of it (its mount, the mount table, whether it
+    // answers over a network) on a thread of its own, while the caller keeps reporting: a root on a server
+    // that never answers must not hold a stop. 0 once begun, an errno when the root cannot be read, empty
+    // when the handler stopped the walk first.
+    [[nodiscard]] std::optional<int> beginAside(const ProgressHandler& handler,
+                                                std::chrono::milliseconds interval);
     [[nodiscard]] bool begin();
     void wait(const ProgressHandler& handler, std::chrono::milliseconds interval);
     void finish();
@@ -76,6 +83,9 @@ private:
     [[nodiscard]] std::optional<std::uint32_t> read(Worker& worker, std::uint32_t index);
     [[nodiscard]] util::Result<util::UniqueFd> open(std::uint32_t index);
     [[nodiscard]] util::Result<util::UniqueFd> reopen(std::uint32_t index);
+    // For a directory listed without a stat: true when it lies on the walk's mount; otherwise it is marked
+    // as another mount's root.
+    [[nodiscard]] bool onTheWalksMount(std::uint32_t index, int directory);
     [[nodiscard]] EntryMeasure measureFor(std::uint32_t index, int directory);
     [[nodiscard]] Listing list(Worker& worker, const EntryMeasure& measure);
     [[nodiscard]] bool measureListed(Worker& worker, const EntryMeasure& measure);
@@ -83,12 +93,20 @@ private:
     [[nodiscard]] std::optional<std::uint32_t> commit(Worker& worker, std::uint32_t index,
                                                       util::UniqueFd& directory, const Listing& listing);
     void settle(DirNode& node, std::uint32_t index, const EntryTally& tally, bool stopped);
+    // The root's listing gives the rows: their running totals are published to the waiting thread.
+    void publishRows(const DirNode& root, const EntryTally& tally, bool stopped);
+    // Adds a settled directory to its row, `outstanding` of its sub-directories still to be read.
+    void addToRow(const DirNode& node, const EntryTally& tally, bool stopped, std::uint32_t outstanding);
     [[nodiscard]] std::optional<std::uint32_t> addChildren(Worker& worker, std::uint32_t index,
-                                                           util::UniqueFd& directory);
+                                                           util::UniqueFd& directory, bool stopped);
     void fail(std::error_code error) noexcept;
     [[nodiscard]] WalkProgress progress() const noexcept;
 
     std::shared_ptr<Snapshot> m_snapshot;
+    // Made by the worker that commits the root, then only read; m_rows publishes it.
+    std::unique_ptr<RowTally> m_rowTally;
+    std::atomic<const RowTally*> m_rows{nullptr};
+    util::UniqueFd m_given;  // the caller's root, until begin() reopens it
     util::UniqueFd m_root;
     Mount m_mount;
     KnownMounts m_mounts;

@@ -28,6 +28,9 @@ std::optional<std::uint32_t> ScanWalk::read(Worker& worker, std::uint32_t index)
         markUnread(index, directory.error().value());
         return std::nullopt;
     }
+    if (!onTheWalksMount(index, directory->get())) {
+        return std::nullopt;
+    }
     const EntryMeasure measure = measureFor(index, directory->get());
     const Listing listing = list(worker, measure);
     if (listing.error != 0) {
@@ -78,8 +81,34 @@ util::Result<util::UniqueFd> ScanWalk::reopen(std::uint32_t index) {
     return current ? util::Result<util::UniqueFd>(std::move(current)) : util::lastSystemError();
 }
 
+bool ScanWalk::onTheWalksMount(std::uint32_t index, int directory) {
+    DirNode& node = m_snapshot->nodes()[index];
+    if ((node.flags & kCheckMount) == 0) {
+        return true;
+    }
+    struct statx status {};
+    if (::statx(directory, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &status) != 0) {
+        markUnread(index, errno);
+        return false;
+    }
+    const bool mountRoot = (status.stx_attributes_mask & status.stx_attributes &
+                            (STATX_ATTR_MOUNT_ROOT | STATX_ATTR_AUTOMOUNT)) != 0;
+    if (Mount::of(status).same(m_mount) && !mountRoot) {
+        return true;
+    }
+    const std::shared_lock lock(m_commit);
+    if (!m_abandoned) {
+        node.state = NodeState::OtherMount;
+        if (node.row != kNoRow && m_rowTally) {
+            m_rowTally->elsewhere(node.row);
+        }
+    }
+    return false;
+}
+
 EntryMeasure ScanWalk::measureFor(std::uint32_t index, int directory) {
     EntryMeasure measure{directory, m_mount, nullptr, {}, &m_rules};
+    measure.deferDirectories = index == Snapshot::kRoot;
     const NodeStore& nodes = m_snapshot->nodes();
     bool mountsBelow = false;
     {
@@ -171,9 +200,12 @@ void ScanWalk::markUnread(std::uint32_t index, int error) {
         return;
     }
     DirNode& node = m_snapshot->nodes()[index];
-    node.state =
-        (error == ENOENT || error == ENOTDIR || error == ELOOP) ? NodeState::Vanished : NodeState::Unreadable;
+    const bool vanished = error == ENOENT || error == ENOTDIR || error == ELOOP;
+    node.state = vanished ? NodeState::Vanished : NodeState::Unreadable;
     node.error = static_cast<std::uint16_t>(error);
+    if (node.row != kNoRow && m_rowTally) {
+        m_rowTally->unread(node.row, vanished, node.parent == Snapshot::kRoot);
+    }
 }
 
 std::optional<std::uint32_t> ScanWalk::commit(Worker& worker, std::uint32_t index, util::UniqueFd& directory,
@@ -185,7 +217,48 @@ std::optional<std::uint32_t> ScanWalk::commit(Worker& worker, std::uint32_t inde
     DirNode& node = m_snapshot->nodes()[index];
     settle(node, index, worker.tally, listing.stopped);
     worker.counters.bytes.fetch_add(worker.tally.bytes, std::memory_order_relaxed);
-    return worker.tally.found.empty() ? std::nullopt : addChildren(worker, index, directory);
+    if (worker.tally.found.empty()) {
+        if (index == Snapshot::kRoot) {
+            publishRows(node, worker.tally, listing.stopped);
+        } else {
+            addToRow(node, worker.tally, listing.stopped, 0);
+        }
+        return std::nullopt;
+    }
+    return addChildren(worker, index, directory, listing.stopped);
+}
+
+void ScanWalk::publishRows(const DirNode& root, const EntryTally& tally, bool stopped) {
+    const NodeStore& nodes = m_snapshot->nodes();
+    std::vector<RowTally::Start> rows;
+    rows.reserve(root.childCount);
+    std::uint64_t directories = 0;
+    for (std::uint32_t child = root.firstChild; child < root.firstChild + root.childCount; ++child) {
+        const DirNode& node = nodes[child];
+        directories += node.state != NodeState::Vanished ? 1 : 0;
+        rows.push_back({std::string(node.nameView()), node.state == NodeState::Pending,
+                        node.state == NodeState::Unreadable});
+    }
+    const bool exact = !stopped && !tally.saturated && tally.unmeasured == 0;
+    const RowFigures own{Figure{tally.bytes, exact}, Figure{tally.files, exact}, Figure{directories, exact},
+                         exact};
+    m_rowTally = std::make_unique<RowTally>(own, std::move(rows));
+    m_rows.store(m_rowTally.get(), std::memory_order_release);
+}
+
+void ScanWalk::addToRow(const DirNode& node, const EntryTally& tally, bool stopped,
+                        std::uint32_t outstanding) {
+    if (!m_rowTally || node.row == kNoRow) {
+        return;
+    }
+    std::uint64_t directories = 0;
+    bool unreadable = false;
+    for (const Found& found : tally.found) {
+        directories += found.state != NodeState::Vanished ? 1 : 0;
+        unreadable = unreadable || found.state == NodeState::Unreadable;
+    }
+    const bool incomplete = stopped || unreadable || tally.saturated || tally.unmeasured != 0;
+    m_rowTally->settle(node.row, tally.bytes, tally.files, directories, outstanding, incomplete);
 }
 
 void ScanWalk::settle(DirNode& node, std::uint32_t index, const EntryTally& tally, bool stopped) {
@@ -202,7 +275,7 @@ void ScanWalk::settle(DirNode& node, std::uint32_t index, const EntryTally& tall
 }
 
 std::optional<std::uint32_t> ScanWalk::addChildren(Worker& worker, std::uint32_t index,
-                                                   util::UniqueFd& directory) {
+                                                   util::UniqueFd& directory, bool stopped) {
     const EntryTally& tally = worker.tally;
     const auto nameOf = [&tally](const Found& found) {
         return std::string_view(tally.foundNames).substr(found.nameOffset, found.nameLength);
@@ -231,6 +304,7 @@ std::optional<std::uint32_t> ScanWalk::addChildren(Worker& worker, std::uint32_t
         child.state = found.state;
         child.flags = found.flags;
         child.error = found.error;
+        child.row = index == Snapshot::kRoot ? at : nodes[index].row;
         if (found.state == NodeState::Pending) {
             worker.pending.push_back(*first + at);
         }
@@ -238,6 +312,12 @@ std::optional<std::uint32_t> ScanWalk::addChildren(Worker& worker, std::uint32_t
     DirNode& node = nodes[index];
     node.firstChild = *first;
     node.childCount = count;
+    // Before any child is queued: a row must not read as done while its children are still to come.
+    if (index == Snapshot::kRoot) {
+        publishRows(node, tally, stopped);
+    } else {
+        addToRow(node, tally, stopped, static_cast<std::uint32_t>(worker.pending.size()));
+    }
     if (worker.pending.empty()) {
         return std::nullopt;
     }

@@ -66,8 +66,19 @@ std::streambuf::int_type ExportBuffer::underflow() {
             }
             break;
         }
-        for (ssize_t i = 0; i < got; ++i) {
-            put(block[static_cast<std::size_t>(i)]);
+        const auto size = static_cast<std::size_t>(got);
+        for (std::size_t i = 0; i < size;) {
+            // Plain ASCII between the bytes that change the state goes over as it is.
+            std::size_t end = i;
+            while (m_pending.empty() && !m_escape && end < size && block[end] != '"' && block[end] != '\\' &&
+                   block[end] < 0x80) {
+                ++end;
+            }
+            m_out.append(reinterpret_cast<const char*>(block.data()) + i, end - i);
+            if (end < size) {
+                put(block[end]);
+            }
+            i = end + 1;
         }
     }
     if (m_out.empty()) {

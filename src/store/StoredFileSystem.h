@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "fs/FileSystem.h"
 #include "store/StoredTree.h"
@@ -21,7 +23,13 @@ public:
     void setProgressHandler(fs::ProgressHandler handler) override { static_cast<void>(handler); }
 
 private:
+    // The engine asks for each sub-directory of the surveyed one by its path: the last directory whose
+    // children were read answers those without reading down from the root again.
+    [[nodiscard]] util::Result<DirRecord> find(std::string_view path);
+
     std::shared_ptr<StoredTree> m_tree;
+    std::string m_listedPath;
+    std::vector<DirRecord> m_listed;
 };
 
 }  // namespace trelmark::store

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "survey/FolderTally.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "fs/FileCollection.h"
 #include "fs/FolderCollection.h"
+#include "survey/AsideCall.h"
 
 namespace trelmark::survey {
 
@@ -29,32 +31,57 @@ fs::FileSystem* FolderTally::component() {
     return m_state.fsoSystem.get();
 }
 
+template <typename Object>
+bool FolderTally::take(util::Result<std::unique_ptr<Object>> found, std::unique_ptr<Object>& out,
+                       std::errc none) {
+    if (!found || found.value() == nullptr) {
+        m_lastError = found ? std::make_error_code(none) : found.error();
+        return false;
+    }
+    out = std::move(found).value();
+    return true;
+}
+
 bool FolderTally::GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive) {
     fs::FileSystem* const system = component();
-    if (system == nullptr) {
-        return false;
-    }
-    auto found = system->GetDrive(spec);
-    if (!found || found.value() == nullptr) {
-        m_lastError = found ? std::make_error_code(std::errc::no_such_device) : found.error();
-        return false;
-    }
-    drive = std::move(found).value();
-    return true;
+    return system != nullptr && take(system->GetDrive(spec), drive, std::errc::no_such_device);
 }
 
 bool FolderTally::GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder) {
     fs::FileSystem* const system = component();
+    return system != nullptr && take(system->GetFolder(path), folder, std::errc::no_such_file_or_directory);
+}
+
+bool FolderTally::GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive,
+                                 const std::function<bool()>& keepWaiting) {
+    fs::FileSystem* const system = component();
     if (system == nullptr) {
         return false;
     }
-    auto found = system->GetFolder(path);
-    if (!found || found.value() == nullptr) {
-        m_lastError = found ? std::make_error_code(std::errc::no_such_file_or_directory) : found.error();
+    auto found = callAside(
+        [system, alive = system->keepAlive(), spec = std::string(spec)] { return system->GetDrive(spec); },
+        keepWaiting);
+    if (!found) {
+        m_lastError = std::make_error_code(std::errc::operation_canceled);
         return false;
     }
-    folder = std::move(found).value();
-    return true;
+    return take(std::move(*found), drive, std::errc::no_such_device);
+}
+
+bool FolderTally::GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder,
+                                  const std::function<bool()>& keepWaiting) {
+    fs::FileSystem* const system = component();
+    if (system == nullptr) {
+        return false;
+    }
+    auto found = callAside(
+        [system, alive = system->keepAlive(), path = std::string(path)] { return system->GetFolder(path); },
+        keepWaiting);
+    if (!found) {
+        m_lastError = std::make_error_code(std::errc::operation_canceled);
+        return false;
+    }
+    return take(std::move(*found), folder, std::errc::no_such_file_or_directory);
 }
 
 bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, std::uint64_t& folders) {

@@ -30,6 +30,12 @@ public:
     [[nodiscard]] bool GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive);
     // True and the folder in `folder`; false, with `folder` unchanged, when the component cannot find it.
     [[nodiscard]] bool GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder);
+    // The same two lookups made aside (AsideCall.h), `keepWaiting` called while they last; false with
+    // operation_canceled when it gave up.
+    [[nodiscard]] bool GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive,
+                                      const std::function<bool()>& keepWaiting);
+    [[nodiscard]] bool GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder,
+                                       const std::function<bool()>& keepWaiting);
 
     // Adds the files and the folders below `path`, at any depth and the folder itself not counted, to the
     // two counters, each folder's own figures before those of its sub-folders. Yields, then checks the stop
@@ -46,6 +52,10 @@ public:
 
 private:
     [[nodiscard]] fs::FileSystem* component();
+    // Keeps what a lookup found, or the error why it found nothing.
+    template <typename Object>
+    [[nodiscard]] bool take(util::Result<std::unique_ptr<Object>> found, std::unique_ptr<Object>& out,
+                            std::errc none);
 
     ProgramState& m_state;
     const RunState& m_runState;

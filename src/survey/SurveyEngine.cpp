@@ -63,11 +63,22 @@ void SurveyEngine::execute(const std::function<SurveyEnd(SurveyRun&)>& perform, 
     m_runState.begin();
     setControls(true);
 
+    FolderTally tally(m_state, m_runState, [this] { yieldSoon(); });
+    // A revisit reads memory only: a yield per sub-directory would cost more than its rows (a front end
+    // repaints there), so its yields follow the interval like a walk's.
+    SurveyRun survey(m_runState, m_sink, tally, m_options, [this, throttled] {
+        if (throttled) {
+            yieldSoon();
+        } else {
+            yieldNow();
+        }
+    });
     // The component walks the whole tree at the first question that needs it; these reports are what keeps
-    // the front end answering during that walk, and how a stop reaches it.
+    // the front end answering during that walk, how the rows grow while it runs, and how a stop reaches it.
     fs::FileSystem* const system = m_state.fsoSystem.get();
     if (system != nullptr) {
-        system->setProgressHandler([this](const fs::WalkProgress& progress) {
+        system->setProgressHandler([this, &survey](const fs::WalkProgress& progress) {
+            survey.walkProgress(progress);
             yieldSoon();
             m_sink.walkProgress(progress);
             return m_runState.stopPending() ? fs::WalkAction::Stop : fs::WalkAction::Continue;
@@ -84,16 +95,6 @@ void SurveyEngine::execute(const std::function<SurveyEnd(SurveyRun&)>& perform, 
         if (m_controls != nullptr) {
             m_controls->setBusyPointer(true);
         }
-        FolderTally tally(m_state, m_runState, [this] { yieldSoon(); });
-        // A revisit reads memory only: a yield per sub-directory would cost more than its rows (a front end
-        // repaints there), so its yields follow the interval like a walk's.
-        SurveyRun survey(m_runState, m_sink, tally, m_options, [this, throttled] {
-            if (throttled) {
-                yieldSoon();
-            } else {
-                yieldNow();
-            }
-        });
         end = perform(survey);
     }
 

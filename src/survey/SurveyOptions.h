@@ -20,6 +20,9 @@ struct SurveyOptions {
     // How many directories that could not be read completely a run hands to the view at its end; zero asks
     // for none.
     std::size_t problemLimit = 0;
+    // The shortest time between two updates of the rows while a walk runs (the first comes as soon as the
+    // surveyed directory is listed). Zero updates at every report of the walk.
+    std::chrono::milliseconds rowInterval{250};
 };
 
 // What one run is asked for, beside its directory.

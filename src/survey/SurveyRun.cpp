@@ -8,6 +8,7 @@
 #include "fs/Drive.h"
 #include "fs/FileCollection.h"
 #include "fs/FolderCollection.h"
+#include "survey/AsideCall.h"
 #include "survey/NumberFormat.h"
 
 namespace trelmark::survey {
@@ -46,9 +47,12 @@ SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
     m_countFiles = countFiles;
     m_surveyedPath = std::string(path);
     if (!writeDriveLabels()) {
-        return SurveyEnd::NotFound;
+        return m_runState.stopPending() ? SurveyEnd::Completed : SurveyEnd::NotFound;
     }
-    if (!m_tally.GetFolderObject(m_surveyedPath, m_folder)) {
+    if (!m_tally.GetFolderObject(m_surveyedPath, m_folder, waiting())) {
+        if (m_runState.stopPending()) {
+            return SurveyEnd::Completed;  // stopped while the lookup had no answer: no rows, no message
+        }
         m_sink.lookupFailed(LookupStep::Folder, m_surveyedPath, m_tally.lastError());
         return SurveyEnd::NotFound;
     }
@@ -76,6 +80,10 @@ SurveyEnd SurveyRun::surveyFolder() {
     m_rows[kAllFilesRow].name = kAllFiles;
     m_rows[kOwnFilesRow].kind = RowKind::OwnFiles;
     m_rows[kOwnFilesRow].name = kOwnFiles;
+    decideRootRule();
+    m_growing = std::make_unique<GrowingRows>(
+        m_sink, m_rows,
+        GrowingRows::Setting{m_countFiles, m_driveTotalSize, m_rootSize, m_options.rowInterval});
     if (writeAllFilesRow() == Flow::Continue && writeOwnFilesRow() == Flow::Continue &&
         subFolderCount() > 0 && sizePass() == Flow::Continue) {
         if (m_ownFilesSized) {
@@ -93,17 +101,58 @@ SurveyEnd SurveyRun::surveyFolder() {
     return m_end;
 }
 
+void SurveyRun::walkProgress(const fs::WalkProgress& progress) {
+    if (progress.rows != nullptr && m_growing != nullptr) {
+        m_growing->update(*progress.rows);
+    }
+}
+
+void SurveyRun::decideRootRule() {
+    if (m_revisit) {
+        // Inside a walk only its own start can be a drive's root: the walk never crosses a mount.
+        m_rootSize = m_walkRoot ? m_drive.rootSize : std::nullopt;
+        return;
+    }
+    const auto root = driveRootSize(*m_dir);
+    if (!root) {
+        m_rootRuleError = root.error();
+        return;
+    }
+    m_rootSize = root.value();
+    if (m_rootSize) {
+        m_drive.rootSize = m_rootSize;
+    }
+}
+
+std::function<bool()> SurveyRun::waiting() {
+    return [this] {
+        m_yield();
+        return !m_runState.stopPending();
+    };
+}
+
 bool SurveyRun::writeDriveLabels() {
     const std::string& path = m_surveyedPath;
     const std::string spec = m_rules.driveSpec(path);
     std::unique_ptr<fs::Drive> drive;
-    if (!m_tally.GetDriveObject(spec, drive)) {
-        m_sink.lookupFailed(LookupStep::Drive, spec, m_tally.lastError());
+    if (!m_tally.GetDriveObject(spec, drive, waiting())) {
+        if (!m_runState.stopPending()) {
+            m_sink.lookupFailed(LookupStep::Drive, spec, m_tally.lastError());
+        }
         return false;
     }
     // A drive whose figures cannot be read is as good as one that cannot be found: nothing is written.
-    const auto total = drive->TotalSize();
-    const auto available = total.andThen([&drive](std::uint64_t) { return drive->AvailableSpace(); });
+    const auto figures = callAside(
+        [drive = std::shared_ptr<fs::Drive>(std::move(drive))] {
+            const auto total = drive->TotalSize();
+            return std::pair(total,
+                             total ? drive->AvailableSpace() : util::Result<std::uint64_t>(total.error()));
+        },
+        waiting());
+    if (!figures) {
+        return false;  // stopped while the drive did not answer
+    }
+    const auto& [total, available] = *figures;
     if (!available) {
         m_sink.lookupFailed(LookupStep::Drive, spec, available.error());
         return false;
@@ -123,21 +172,19 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
     }
     m_subRows =
         static_cast<std::size_t>(std::min<std::uint64_t>(count.value(), INT_MAX - kFirstSubFolderRow));
-    m_sink.setRowCount(static_cast<int>(m_subRows + kFirstSubFolderRow));
+    // The growing rows were sized from the same listing; a directory that vanished while the walk ran
+    // has no row in the end.
+    const int rowCount = static_cast<int>(m_subRows + kFirstSubFolderRow);
+    if (rowCount != m_growing->rowCount()) {
+        m_sink.setRowCount(rowCount);
+        m_rows.resize(std::min(m_rows.size(), m_subRows + kFirstSubFolderRow));
+    }
     m_sink.rowChanged(kAllFilesRow, m_rows[kAllFilesRow], Column::Name);
 
-    // Inside a walk only its own start can be a drive's root: the walk never crosses a mount.
-    std::optional<std::uint64_t> rootSize = m_walkRoot ? m_drive.rootSize : std::nullopt;
-    if (!m_revisit) {
-        const auto root = driveRootSize(*m_dir);
-        if (!root) {
-            return failed(FailedStep::Drive, m_surveyedPath, root.error());
-        }
-        rootSize = root.value();
-        if (rootSize) {
-            m_drive.rootSize = rootSize;
-        }
+    if (m_rootRuleError) {
+        return failed(FailedStep::Drive, m_surveyedPath, *m_rootRuleError);
     }
+    const std::optional<std::uint64_t> rootSize = m_rootSize;
     // The window shows a drive's total size for its root; the measured size travels beside it. At a root it
     // costs no I/O (the walk has answered it) and a failure there only leaves it out.
     const auto measured = m_dir->Size();
@@ -153,7 +200,7 @@ SurveyRun::Flow SurveyRun::writeAllFilesRow() {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
         // A failure here shows no message: the row shows the counts that were reached.
-        const bool counted = countTree(m_surveyedPath, *m_dir, files, directories);
+        const bool counted = countBelow(m_surveyedPath, *m_dir, files, directories);
         writeCounts(kAllFilesRow, files, directories, counted && size.complete);
     }
     return Flow::Continue;
@@ -193,7 +240,8 @@ SurveyRun::Flow SurveyRun::sizePass() {
     if (!subFolders) {
         return failed(FailedStep::SubDirectories, m_surveyedPath, subFolders.error());
     }
-    for (std::size_t index = kFirstSubFolderRow;; ++index) {
+    std::size_t index = kFirstSubFolderRow;
+    for (;; ++index) {
         auto subFolder = subFolders.value()->next();
         if (!subFolder) {
             return failed(FailedStep::SubDirectories, m_surveyedPath, subFolder.error());
@@ -202,14 +250,20 @@ SurveyRun::Flow SurveyRun::sizePass() {
             break;
         }
         m_yield();
-        // The stop stays pending: the share pass sees it at its first check.
+        // A stop stays pending, for the share pass to see at its first check; until then every row the
+        // walk reached is written with what it learnt (the rows read memory only).
         // A sub-directory that appeared after the rows were counted gets no row, and no part of the sum.
-        if (m_runState.stopPending() || index >= m_subRows + kFirstSubFolderRow) {
+        if (index >= m_subRows + kFirstSubFolderRow) {
             break;
         }
         if (sizeRow(index, *subFolder.value()) == Flow::End) {
             return Flow::End;
         }
+    }
+    // A growing row whose directory the finished walk no longer has keeps no figures.
+    for (; index < m_rows.size(); ++index) {
+        m_rows[index] = SurveyRow{};
+        m_sink.rowChanged(static_cast<int>(index), m_rows[index], Column::Name);
     }
     return Flow::Continue;
 }
@@ -217,9 +271,7 @@ SurveyRun::Flow SurveyRun::sizePass() {
 SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
     const std::string path = subFolder.Path();
     m_sink.currentDirectory(path);
-    SurveyRow& row = m_rows.emplace_back();
-    row.kind = RowKind::SubDirectory;
-    row.name = subFolder.Name();
+    const SurveyRow& row = subFolderRow(index, subFolder.Name());
     m_sink.rowChanged(static_cast<int>(index), row, Column::Name);
 
     fs::Figure size{0, true};
@@ -236,8 +288,12 @@ SurveyRun::Flow SurveyRun::sizeRow(std::size_t index, fs::Folder& subFolder) {
     if (m_countFiles) {
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
-        const bool counted = countTree(path, subFolder, files, directories);
+        const bool counted = countBelow(path, subFolder, files, directories);
         if (!counted && !m_runState.stopPending()) {
+            // Counts that grew during the walk give way to what the tally reached before it failed.
+            if (m_rows[index].files) {
+                writeCounts(index, files, directories, false);
+            }
             return failed(FailedStep::Count, path, m_tally.lastError());
         }
         writeCounts(index, files, directories, counted && size.complete);
@@ -319,6 +375,33 @@ bool SurveyRun::countTree(std::string_view path, fs::Folder& folder, std::uint64
                           std::uint64_t& directories) {
     return m_revisit ? m_tally.CountFolderTree(folder, files, directories)
                      : m_tally.CountFolderTree(path, files, directories);
+}
+
+bool SurveyRun::countBelow(std::string_view path, fs::Folder& folder, std::uint64_t& files,
+                           std::uint64_t& directories) {
+    if (!m_runState.stopPending() && countTree(path, folder, files, directories)) {
+        return true;
+    }
+    const auto reached = m_runState.stopPending() ? folder.reachedTreeCount() : std::nullopt;
+    if (!reached) {
+        return false;  // the counts stand as far as the tally got
+    }
+    files = reached->files;
+    directories = reached->directories;
+    return reached->complete;
+}
+
+SurveyRow& SurveyRun::subFolderRow(std::size_t index, std::string name) {
+    if (m_rows.size() <= index) {
+        m_rows.resize(index + 1);
+    }
+    SurveyRow& row = m_rows[index];
+    if (row.name != name || row.kind != RowKind::SubDirectory) {
+        row = SurveyRow{};
+        row.kind = RowKind::SubDirectory;
+        row.name = std::move(name);
+    }
+    return row;
 }
 
 void SurveyRun::writeCounts(std::size_t index, std::uint64_t files, std::uint64_t directories,

@@ -13,6 +13,7 @@
 #include "fs/Folder.h"
 #include "survey/DriveRules.h"
 #include "survey/FolderTally.h"
+#include "survey/GrowingRows.h"
 #include "survey/KeptWalk.h"
 #include "survey/RunState.h"
 #include "survey/SurveyOptions.h"
@@ -42,6 +43,9 @@ public:
     [[nodiscard]] SurveyEnd revisit(fs::Folder& folder, const DriveFacts& drive, bool walkRoot,
                                     bool countFiles);
 
+    // What the walk behind the rows reports while it runs: the rows grow from its running totals.
+    void walkProgress(const fs::WalkProgress& progress);
+
     // After perform: the folder surveyed (holding its walk), and what was learnt of its drive.
     [[nodiscard]] std::unique_ptr<fs::Folder> takeFolder() noexcept { return std::move(m_folder); }
     [[nodiscard]] const DriveFacts& driveFacts() const noexcept { return m_drive; }
@@ -51,6 +55,9 @@ private:
     enum class Flow { Continue, End };
 
     [[nodiscard]] SurveyEnd surveyFolder();
+    // What a lookup made aside does while it waits: yields, and gives up once a stop is pending.
+    [[nodiscard]] std::function<bool()> waiting();
+    // False when the drive cannot be looked up or read, or a stop came first.
     [[nodiscard]] bool writeDriveLabels();
     [[nodiscard]] Flow writeAllFilesRow();
     [[nodiscard]] Flow writeOwnFilesRow();
@@ -61,6 +68,9 @@ private:
     // The drive's total size when `folder` is its root, nothing when it is not; an error when the drive or
     // its root cannot be read.
     [[nodiscard]] util::Result<std::optional<std::uint64_t>> driveRootSize(fs::Folder& folder) const;
+    // The root rule for the surveyed directory, decided before its walk so that the growing rows show
+    // what the finished ones will.
+    void decideRootRule();
     // 0 also when the count cannot be read (the run then ends, with the message unless a stop is pending).
     [[nodiscard]] std::uint64_t subFolderCount();
     // Ends the run with a failure naming `path`, unless a stop is pending.
@@ -68,6 +78,12 @@ private:
     // Counts below a folder: by path after a lookup, or from the folder itself when revisiting a walk.
     [[nodiscard]] bool countTree(std::string_view path, fs::Folder& folder, std::uint64_t& files,
                                  std::uint64_t& directories);
+    // The same, except that once a stop is pending what the walk reached stands instead of a tally. True
+    // when the counts are complete.
+    [[nodiscard]] bool countBelow(std::string_view path, fs::Folder& folder, std::uint64_t& files,
+                                  std::uint64_t& directories);
+    // Row `index` for the sub-directory `name`: the growing row of that name, or a fresh one.
+    [[nodiscard]] SurveyRow& subFolderRow(std::size_t index, std::string name);
     void writeCounts(std::size_t index, std::uint64_t files, std::uint64_t directories, bool complete);
     // Sets one figure of a row and tells the sink.
     template <typename Value>
@@ -90,6 +106,10 @@ private:
     fs::Figure m_driveTotalSize;
     std::size_t m_subRows = 0;  // sub-directory rows the sink was sized for
     bool m_ownFilesSized = false;
+    // The root rule as decided before the walk: why it could not be read, or the drive's size at a root.
+    std::optional<std::error_code> m_rootRuleError;
+    std::optional<std::uint64_t> m_rootSize;
+    std::unique_ptr<GrowingRows> m_growing;
     fs::Figure m_sumSize;
     // ALL FILES, ".", then the sub-directories the size pass reached, whose names the share pass matches.
     std::vector<SurveyRow> m_rows;

@@ -12,8 +12,16 @@
 //     run are still the ones on show. Otherwise clearRows() once, then setRowCount() once the sub-directories
 //     are counted (ALL FILES and "." included), then rowChanged() each time a figure of a row becomes known:
 //     row 0 is ALL FILES, row 1 ".", rows 2 onwards the sub-directories in the component's order. Each call
-//     names the one column that changed and hands the whole row as it now stands; a row is never shrunk, and
-//     after the size pass the share pass revisits the rows, adding only their used share.
+//     names the one column that changed and hands the whole row as it now stands.
+//   * While the walk runs, the rows grow: as soon as the surveyed directory is listed, setRowCount() and
+//     every row's name and figures, marked incomplete (lower bounds) until the row's subtree is done; then,
+//     inside the walk's reports and at most a few times a second, rowChanged() for the figures that changed.
+//     A walk too quick to report has no growing rows.
+//   * Once the walk is done, the rows are written in the order of a run whose walk did not report: row 0,
+//     row 1, each sub-directory (columns name, size, total share, files, dirs), then the share pass adding
+//     the used shares. A row keeps what the walk learnt until the run writes it anew; a growing row whose
+//     directory vanished before the end is emptied; setRowCount() comes again only when the finished walk
+//     counts another number of sub-directories.
 //   * currentDirectory() before the rows of each directory are worked on, and once with an empty path at the
 //   end.
 //   * failed() at most once; the run ends right after it, with the rows written so far.
@@ -21,7 +29,10 @@
 //   * surveyTree() once the surveyed directory's tree was walked, whether the run completed or not.
 //   * surveyEnded() last, exactly once per run.
 //
-// A stop never skips a call that was due: the rows reached keep their figures, marked where incomplete.
+// A stop never skips a call that was due, and once the surveyed directory was listed every row is written
+// with what the walk learnt of it, marked where incomplete; only the share pass ends at the stop (the used
+// share of "." is written, those of the sub-directories are not). A failure ends the run with the rows as
+// they stand: the figures the walk measured stay.
 
 #include <string_view>
 #include <system_error>

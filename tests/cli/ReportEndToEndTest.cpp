@@ -2,7 +2,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -377,12 +376,9 @@ TEST_F(ReportCommand, ASurveyThatDiesFailsTheRunAndSaysSo) {
     makeWideTree(tree.path(), 100, 500);
     bool killed = false;
     const ProcessRun run = report.runOnTerminal({"--count", tree.path()}, [&](int pid, const std::string&) {
-        const std::string path =
-            "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children";
-        std::ifstream children(path);
-        int survey = 0;
-        if (!killed && children >> survey) {
-            killed = ::kill(survey, SIGKILL) == 0;
+        const std::vector<int> survey = childrenOf(pid);
+        if (!killed && !survey.empty()) {
+            killed = ::kill(survey.front(), SIGKILL) == 0;
         }
     });
     ASSERT_TRUE(killed) << "no survey process seen: " << run.err;

@@ -77,6 +77,30 @@ TEST_F(StuckMount, AStopReturnsWhileAWorkerSitsInACallThatNeverReturns) {
     std::this_thread::sleep_for(50ms);
 }
 
+// The walk's first calls on its root (opening it, its stat, its file system's type) run beside the thread
+// that waits: a root that never answers still lets a stop through at the first report.
+TEST_F(StuckMount, AStopReturnsWhileTheRootItselfNeverAnswers) {
+    tree.mkdir("dead");
+    SlowMount dead(source.path(), tree / "dead", {"--dead"});
+    ASSERT_TRUE(dead.mounted());
+    // A path descriptor asks the server nothing; opening the directory to read it would wait for ever.
+    const util::UniqueFd root(::open((tree / "dead").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(root);
+    int reports = 0;
+    const auto began = std::chrono::steady_clock::now();
+    const auto snapshot = fs::Scanner::walk(root.get(), tree / "dead", [&](const fs::WalkProgress& progress) {
+        EXPECT_EQ(progress.rows, nullptr);
+        return ++reports < 3 ? fs::WalkAction::Continue : fs::WalkAction::Stop;
+    });
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 2s);
+    EXPECT_EQ(reports, 3);
+    EXPECT_TRUE(snapshot->stopped());
+    EXPECT_EQ(snapshot->nodes().size(), 0u);
+    EXPECT_EQ(snapshot->failure(), std::errc::operation_canceled);
+    dead.killServer();
+    std::this_thread::sleep_for(50ms);
+}
+
 // Regression: the drive list asked every mount for its size on the window's thread, and a dead server held
 // the window before it opened.
 TEST_F(StuckMount, TheDriveListNamesADeadMountWithoutWaitingForIt) {

@@ -224,9 +224,10 @@ void FakeFileSystem::walkIfNeeded(const std::shared_ptr<Walk>& walk) {
     walk->done = true;
     ++m_walks;
     for (int report = 1; report <= m_walkReports && m_handler; ++report) {
+        const std::unique_ptr<fs::RowTally> rows = rowsOf(walk->root, static_cast<std::size_t>(report));
         const fs::WalkProgress progress{static_cast<std::uint64_t>(report) * 10,
                                         static_cast<std::uint64_t>(report),
-                                        static_cast<std::uint64_t>(report) * 1000};
+                                        static_cast<std::uint64_t>(report) * 1000, rows.get()};
         if (m_handler(progress) == fs::WalkAction::Stop) {
             walk->stopped = true;
             break;

@@ -14,7 +14,9 @@
 
 #include "fs/File.h"
 #include "fs/FileSystem.h"
+#include "fs/Folder.h"
 #include "fs/Problem.h"
+#include "fs/RowTally.h"
 
 namespace trelmark::test {
 
@@ -41,7 +43,8 @@ inline constexpr std::size_t kFakeOpCount = 14;
 // operation, hooks that run when an operation is asked for, and counters of every call. Like the real one it
 // walks a tree once, at the first question that needs it, reporting progress to the handler; folders looked
 // up inside a tree whose walk is still held share that walk. A walk that the handler stops leaves every size
-// of that tree incomplete.
+// of that tree incomplete. Its reports carry running totals per row: at the k-th report the first k rows are
+// done, the others not begun.
 //
 // Paths use `separator`: "/" ("/", "/data", "/data/a") or "\" ("C:\", "C:\Data"); the first component of a
 // backslash path is its drive, names compare without regard to case there, and a folder looked up by name
@@ -118,6 +121,11 @@ public:
     [[nodiscard]] std::unique_ptr<fs::Drive> makeDrive(const DriveInfo& drive);
     [[nodiscard]] util::Result<std::unique_ptr<fs::Folder>> folderAt(std::string_view path);
     [[nodiscard]] static std::pair<std::uint64_t, bool> sizeBelow(const Node* node);
+    // The files and folders below `node`, itself not counted; complete unless some of it is unreadable.
+    [[nodiscard]] static fs::Folder::TreeCount countBelow(const Node* node);
+    // The running totals per row a walk of `root` reports: the first `done` rows finished, the rest still
+    // outstanding with nothing measured.
+    [[nodiscard]] static std::unique_ptr<fs::RowTally> rowsOf(const Node* root, std::size_t done);
     [[nodiscard]] static std::vector<fs::Problem> problemsBelow(const FakeFileSystem& system,
                                                                 const Node* node, std::size_t limit);
 

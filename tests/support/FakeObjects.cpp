@@ -135,6 +135,14 @@ public:
     std::vector<fs::Problem> problems(std::size_t limit) const override {
         return FakeFileSystem::problemsBelow(m_system, m_node, limit);
     }
+    std::optional<TreeCount> reachedTreeCount() const override {
+        if (!m_walk->done) {
+            return std::nullopt;
+        }
+        TreeCount count = FakeFileSystem::countBelow(m_node);
+        count.complete = count.complete && !m_walk->stopped;
+        return count;
+    }
 
 private:
     FakeFileSystem& m_system;
@@ -178,6 +186,38 @@ std::pair<std::uint64_t, bool> FakeFileSystem::sizeBelow(const Node* node) {
         }
     });
     return {bytes, complete};
+}
+
+fs::Folder::TreeCount FakeFileSystem::countBelow(const Node* node) {
+    fs::Folder::TreeCount count;
+    forEachBelow(node, [&](const Node* at) {
+        count.complete = count.complete && !at->unreadable;
+        count.files += at->files.size();
+        count.directories += at == node ? 0 : 1;
+    });
+    return count;
+}
+
+std::unique_ptr<fs::RowTally> FakeFileSystem::rowsOf(const Node* root, std::size_t done) {
+    std::uint64_t ownBytes = 0;
+    for (const fs::File& file : root->files) {
+        ownBytes += file.Size();
+    }
+    const bool ownExact = !root->unreadable;
+    const fs::RowFigures own{
+        {ownBytes, ownExact}, {root->files.size(), ownExact}, {root->children.size(), ownExact}, ownExact};
+    std::vector<fs::RowTally::Start> starts;
+    for (const auto& child : root->children) {
+        starts.push_back({child->name, true, false});
+    }
+    auto rows = std::make_unique<fs::RowTally>(own, std::move(starts));
+    for (std::size_t at = 0; at < done && at < root->children.size(); ++at) {
+        const Node* child = root->children[at].get();
+        const auto [bytes, complete] = sizeBelow(child);
+        const fs::Folder::TreeCount count = countBelow(child);
+        rows->settle(static_cast<std::uint32_t>(at), bytes, count.files, count.directories, 0, !complete);
+    }
+    return rows;
 }
 
 std::vector<fs::Problem> FakeFileSystem::problemsBelow(const FakeFileSystem& system, const Node* node,

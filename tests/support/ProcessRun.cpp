@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -92,6 +93,15 @@ bool readAvailable(int fd, std::string& into) {
 }
 
 }  // namespace
+
+std::vector<int> childrenOf(int pid) {
+    std::ifstream list("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    std::vector<int> children;
+    for (int child = 0; list >> child;) {
+        children.push_back(child);
+    }
+    return children;
+}
 
 ProcessRun runProcess(const std::vector<std::string>& command, const ProcessOptions& options) {
     std::vector<std::string> arguments = command;

@@ -35,6 +35,9 @@ struct ProcessOptions {
     WhileRunning whileOutput;
 };
 
+// The processes that `pid` started and that still run (its children in /proc); empty when it has none.
+[[nodiscard]] std::vector<int> childrenOf(int pid);
+
 // Runs `command` (its first word searched in PATH) and waits for it, reading stdout and stderr as they come
 // so that neither pipe can fill and block the child. Test code; throws std::runtime_error when the child
 // cannot be started at all (a command that is not found ends with status 127).

@@ -19,6 +19,10 @@ using test::FakeOp;
 using test::RecordingSink;
 using Log = std::vector<std::string>;
 
+// Every yield and every report of the rows taken, none skipped for time.
+const SurveyOptions kQuick{util::PathStyle::Posix, std::chrono::milliseconds(0), 0,
+                           std::chrono::milliseconds(0)};
+
 // /data holds 30 bytes of its own and two sub-directories: a (150 bytes, one level deeper) and b (200).
 class SurveyEngineTest : public ::testing::Test {
 protected:
@@ -37,14 +41,11 @@ protected:
         }
     }
 
-    [[nodiscard]] SurveyEngine& engine(SurveyOptions options = {util::PathStyle::Posix,
-                                                                std::chrono::milliseconds(0)}) {
+    [[nodiscard]] SurveyEngine& engine(SurveyOptions options = kQuick) {
         m_engine = std::make_unique<SurveyEngine>(state, view, options, &view);
         return *m_engine;
     }
-    void run(SurveyOptions options = {util::PathStyle::Posix, std::chrono::milliseconds(0)}) {
-        engine(options).run(directory, {count});
-    }
+    void run(SurveyOptions options = kQuick) { engine(options).run(directory, {count}); }
     void stop() { m_engine->stop(); }
     SurveyEngine::Revisit revisit(std::string_view path) { return m_engine->revisit(path, {count}); }
     [[nodiscard]] Log cellsOf(int row) const {
@@ -84,19 +85,21 @@ private:
     std::unique_ptr<SurveyEngine> m_engine;
 };
 
+// What a complete run writes once its walk is done, in this order.
+const Log kCompleteRun = {
+    "EnableControls false", "exitStops true", "busy true", "drive 1,000 400", "clearRows", "setRowCount 4",
+    "row 1 Name ALL FILES", "row 1 Size 380", "row 1 TotalShare 38.00 %", "row 1 Files 5", "row 1 Dirs 3",
+    "row 2 Name .", "row 2 Size 30", "row 2 TotalShare 3.00 %", "row 2 Files 2", "row 2 Dirs 2",
+    "row 3 Name a", "row 3 Size 150", "row 3 TotalShare 15.00 %", "row 3 Files 2", "row 3 Dirs 1",
+    "row 4 Name b", "row 4 Size 200", "row 4 TotalShare 20.00 %", "row 4 Files 1", "row 4 Dirs 0",
+    // The share pass, once every size is known.
+    "row 2 UsedShare 7.89 %", "row 3 UsedShare 39.47 %", "row 4 UsedShare 52.63 %", "EnableControls true",
+    "exitStops false", "busy false", "ended Completed"};
+
 TEST_F(SurveyEngineTest, ACompleteRunWritesEveryFigureInItsOrder) {
+    fake->setWalkReports(0);  // a walk too quick to report: no rows before its end
     run();
-    const Log expected = {"EnableControls false", "exitStops true", "busy true", "drive 1,000 400",
-                          "clearRows", "setRowCount 4", "row 1 Name ALL FILES", "row 1 Size 380",
-                          "row 1 TotalShare 38.00 %", "row 1 Files 5", "row 1 Dirs 3", "row 2 Name .",
-                          "row 2 Size 30", "row 2 TotalShare 3.00 %", "row 2 Files 2", "row 2 Dirs 2",
-                          "row 3 Name a", "row 3 Size 150", "row 3 TotalShare 15.00 %", "row 3 Files 2",
-                          "row 3 Dirs 1", "row 4 Name b", "row 4 Size 200", "row 4 TotalShare 20.00 %",
-                          "row 4 Files 1", "row 4 Dirs 0",
-                          // The share pass, once every size is known.
-                          "row 2 UsedShare 7.89 %", "row 3 UsedShare 39.47 %", "row 4 UsedShare 52.63 %",
-                          "EnableControls true", "exitStops false", "busy false", "ended Completed"};
-    EXPECT_EQ(writes(), expected);
+    EXPECT_EQ(writes(), kCompleteRun);
     // Each sub-directory of either pass is preceded by a yield, where a stop can arrive.
     for (const std::string line :
          {"row 3 Name a", "row 4 Name b", "row 3 UsedShare 39.47 %", "row 4 UsedShare 52.63 %"}) {
@@ -111,6 +114,52 @@ TEST_F(SurveyEngineTest, ACompleteRunWritesEveryFigureInItsOrder) {
     EXPECT_FALSE(view.row(3)->measuredBytes);
     expectIdle();
     EXPECT_FALSE(state.flagCancel);
+}
+
+TEST_F(SurveyEngineTest, RowsGrowWhileTheWalkRunsAndEndAsAfterAQuickWalk) {
+    run();
+    // At the walk's first report the listing is known and a is done: every row is there, the ones still
+    // growing marked as lower bounds.
+    const auto at = std::find(view.log.begin(), view.log.end(), "walkProgress 10");
+    const Log first(std::find(view.log.begin(), view.log.end(), "clearRows") + 1, at);
+    const Log expectedFirst = {"setRowCount 4",
+                               "row 1 Name ALL FILES",
+                               "row 1 Size 180+",
+                               "row 1 TotalShare 18.00 %+",
+                               "row 1 Files 4+",
+                               "row 1 Dirs 3+",
+                               "row 2 Name .",
+                               "row 2 Size 30",
+                               "row 2 TotalShare 3.00 %",
+                               "row 2 Files 2",
+                               "row 2 Dirs 2",
+                               "row 3 Name a",
+                               "row 3 Size 150",
+                               "row 3 TotalShare 15.00 %",
+                               "row 3 Files 2",
+                               "row 3 Dirs 1",
+                               "row 4 Name b",
+                               "row 4 Size 0+",
+                               "row 4 TotalShare 0.00 %+",
+                               "row 4 Files 0+",
+                               "row 4 Dirs 0+",
+                               "yield"};
+    EXPECT_EQ(first, expectedFirst);
+    // The second report hands over only what changed: b is done, and with it ALL FILES.
+    const auto second = std::find(view.log.begin(), view.log.end(), "walkProgress 20");
+    Log changed(at + 1, second);
+    std::erase(changed, "yield");
+    EXPECT_EQ(changed, (Log{"row 1 Size 380", "row 1 TotalShare 38.00 %", "row 1 Files 5", "row 1 Dirs 3",
+                            "row 4 Size 200", "row 4 TotalShare 20.00 %", "row 4 Files 1", "row 4 Dirs 0"}));
+    // Once the walk is done the rows are written as after a walk too quick to report, the grid already
+    // sized.
+    Log rest(second + 1, view.log.end());
+    std::erase(rest, "yield");
+    const Log expected(std::find(kCompleteRun.begin(), kCompleteRun.end(), "row 1 Name ALL FILES"),
+                       kCompleteRun.end());
+    EXPECT_EQ(rest, expected);
+    EXPECT_EQ(view.lines("setRowCount").size(), 1u);
+    expectIdle();
 }
 
 TEST_F(SurveyEngineTest, ARunCostsOneWalkAndNoFileListing) {
@@ -189,8 +238,9 @@ TEST_F(SurveyEngineTest, AFailedTallyIsReportedAndEndsTheRun) {
     EXPECT_EQ(view.failures[0].step, FailedStep::Count);
     // Row 1's tally failed too, silently, and shows what it reached.
     EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "3+", "3+"}));
-    EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "", ""}));
-    EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
+    // The failing row shows what its tally reached, the rows after it what the walk measured.
+    EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "1+", "1+"}));
+    EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "", "1", "0"}));
     EXPECT_EQ(view.text(2, 3), "");
     const Log tail(view.log.end() - 5, view.log.end());
     EXPECT_EQ(tail, (Log{"failed Count /data/a", "EnableControls true", "exitStops false", "busy false",
@@ -205,30 +255,36 @@ TEST_F(SurveyEngineTest, ASizeThatCannotBeReadEndsTheRunLikeAFailedTally) {
     EXPECT_EQ(view.failures[0].path, "/data/b");
     EXPECT_EQ(view.failures[0].step, FailedStep::Size);
     EXPECT_TRUE(view.failures[0].error);
-    EXPECT_EQ(cellsOf(4), (Log{"b", "", "", "", "", ""}));
+    // What the walk measured of b while it ran stays: only the run's own question failed.
+    EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "", "1", "0"}));
     EXPECT_EQ(view.text(2, 3), "");
     expectIdle();
 }
 
-TEST_F(SurveyEngineTest, AStopAtOnceCompletesTheTopRowsOnly) {
+TEST_F(SurveyEngineTest, AStopBeforeAQuickWalkKeepsEveryRowItMeasured) {
     fake->setWalkReports(0);
     view.atYieldAfter("", [&] { stop(); });
     run();
     EXPECT_EQ(view.end, SurveyEnd::Stopped);
-    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "2+", "2+"}));
-    EXPECT_EQ(cellsOf(2), (Log{".", "30", "3.00 %", "100.00 %", "2", "2"}));
-    EXPECT_EQ(cellsOf(3), (Log{"", "", "", "", "", ""}));
+    // The walk was done before the stop was seen: its figures are exact, and no tally is needed for them.
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380", "38.00 %", "", "5", "3"}));
+    EXPECT_EQ(cellsOf(2), (Log{".", "30", "3.00 %", "7.89 %", "2", "2"}));
+    EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "2", "1"}));
+    EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "", "1", "0"}));
     EXPECT_FALSE(state.flagCancel);  // the share pass took the stop
     expectIdle();
 }
 
-TEST_F(SurveyEngineTest, AStopDuringTheWalkShowsThePartialFiguresReached) {
+TEST_F(SurveyEngineTest, AStopDuringTheWalkKeepsEveryRowWithThePartialFiguresReached) {
     view.atYieldAfter("clearRows", [&] { stop(); });  // inside the walk's first report
     run();
     EXPECT_EQ(view.lines("walkProgress"), (Log{"walkProgress 10"}));
-    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380+", "38.00 %+", "", "2+", "2+"}));
-    EXPECT_EQ(cellsOf(2), (Log{".", "30+", "3.00 %+", "100.00 %+", "2+", "2+"}));
-    EXPECT_EQ(view.text(3, 0), "");
+    EXPECT_EQ(view.end, SurveyEnd::Stopped);
+    EXPECT_EQ(cellsOf(1), (Log{"ALL FILES", "380+", "38.00 %+", "", "5+", "3+"}));
+    EXPECT_EQ(cellsOf(2), (Log{".", "30+", "3.00 %+", "7.89 %+", "2+", "2+"}));
+    EXPECT_EQ(cellsOf(3), (Log{"a", "150+", "15.00 %+", "", "2+", "1+"}));
+    EXPECT_EQ(cellsOf(4), (Log{"b", "200+", "20.00 %+", "", "1+", "0+"}));
+    EXPECT_EQ(view.lines("setRowCount").size(), 1u);
     expectIdle();
 }
 
@@ -241,12 +297,14 @@ TEST_F(SurveyEngineTest, AStopWithoutSubDirectoriesStaysSetUntilTheNextRun) {
     expectIdle();
 }
 
-TEST_F(SurveyEngineTest, AStopDuringTheSizePassFinishesTheRowBeingCounted) {
+TEST_F(SurveyEngineTest, AStopDuringTheSizePassStillWritesEveryRowTheWalkMeasured) {
+    fake->setWalkReports(0);
     view.atYieldAfter("row 3 Name", [&] { stop(); });  // inside a's tally, before a/x
     run();
-    EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "1+", "1+"}));
-    EXPECT_EQ(cellsOf(4), (Log{"", "", "", "", "", ""}));
-    EXPECT_EQ(view.text(2, 3), "16.67 %");  // 30 of 180 measured
+    // The tally gives way to the walk's own counts, complete here.
+    EXPECT_EQ(cellsOf(3), (Log{"a", "150", "15.00 %", "", "2", "1"}));
+    EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "", "1", "0"}));
+    EXPECT_EQ(view.text(2, 3), "7.89 %");
     EXPECT_EQ(view.text(3, 3), "");
     EXPECT_FALSE(state.flagCancel);
     expectIdle();
@@ -264,10 +322,12 @@ TEST_F(SurveyEngineTest, AStopDuringTheSharePassKeepsTheSharesBeforeIt) {
 
 TEST_F(SurveyEngineTest, ClosingTheWindowDuringARunEndsItCleanly) {
     // Between a's row and b's: what the window does when it is closed.
+    fake->setWalkReports(0);
     view.atYieldAfter("row 3 Dirs", [&] { stop(); });
     run();
     EXPECT_EQ(view.text(3, 5), "1");
-    EXPECT_EQ(view.text(4, 0), "");
+    EXPECT_EQ(cellsOf(4), (Log{"b", "200", "20.00 %", "", "1", "0"}));
+    EXPECT_EQ(view.text(4, 3), "");
     expectIdle();
 }
 
@@ -342,6 +402,7 @@ TEST_F(SurveyEngineTest, ARootRowShowsTheDrive) {
 }
 
 TEST_F(SurveyEngineTest, ARevisitInsideTheWalkLooksNothingUpAndWritesWhatAFreshRunWould) {
+    fake->setWalkReports(0);  // a revisit has no walk, and so no rows while it runs
     directory = "/data/a";
     run();
     const Log fresh = writes();

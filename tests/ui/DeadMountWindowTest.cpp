@@ -10,13 +10,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include "WindowFixture.h"
 #include "support/SlowMount.h"
 #include "support/TempTree.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
+#include "ui/GridModel.h"
 #include "ui/LateAnswers.h"
 
 namespace trelmark {
@@ -29,6 +34,8 @@ class DeadMountWindowTest : public QObject {
 private slots:
     void opensAndOffersTheDeadMountWithoutWaitingForIt();
     void opensBesideAHeldLookupAndAnswersAClick();
+    void aStopWhileADirectoryNeverAnswersKeepsEveryListedRow();
+    void rowsGrowOnASlowMountAndSortWhileTheyGrow();
 };
 
 // Regression: the drive list asked every mount for its size on the window's thread, so a dead server kept
@@ -110,6 +117,121 @@ void DeadMountWindowTest::opensBesideAHeldLookupAndAnswersAClick() {
     ::kill(holder, SIGKILL);
     int status = 0;
     ::waitpid(holder, &status, 0);
+}
+
+namespace {
+
+QStringList cellsOf(const ui::GridModel& grid, int row) {
+    QStringList texts;
+    for (int column = 0; column < ui::GridModel::kColumns; ++column) {
+        texts << grid.text(row, column);
+    }
+    return texts;
+}
+
+}  // namespace
+
+// Regression: "中止" while a directory of the surveyed one never answered left the grid empty, though the
+// listing had named every row and measured the directory's own files.
+void DeadMountWindowTest::aStopWhileADirectoryNeverAnswersKeepsEveryListedRow() {
+    if (const std::string reason = test::SlowMount::unavailable(); !reason.empty()) {
+        QSKIP(reason.c_str());
+    }
+    test::TempTree tree;
+    test::TempTree source;
+    source.write("f", "12");
+    source.write("a/x", "12345");
+    source.write("a/y", "678");
+    source.write("hang/inner/z", "never seen");
+    tree.mkdir("mnt");
+    test::SlowMount mount(source.path(), tree / "mnt", {"--stuck", "hang"});
+    QVERIFY(mount.mounted());
+    test::WindowFixture window(test::canonical(tree / "mnt"));
+    ui::frmMain& form = *window.form;
+    form.show();
+    form.checkFiles()->setChecked(true);
+    const ui::GridModel& grid = *form.gridModel();
+    // "中止" as soon as the rows are there: the walk cannot end by itself.
+    QElapsedTimer clock;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &form, [&] {
+        if (grid.rowCount() == 4) {
+            watch.stop();
+            QTest::mouseClick(form.cmdMain(0), Qt::LeftButton);
+            clock.start();
+        }
+    });
+    watch.start(20);
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+    QVERIFY2(clock.isValid(), "the rows were there while the walk ran");
+    QVERIFY2(clock.elapsed() < 2000, "the stop came back at once");
+    QCOMPARE(form.cmdMain(0)->text(), QStringLiteral("終了"));
+    QCOMPARE(grid.rowCount(), 4);
+    QCOMPARE(grid.text(0, 0), QStringLiteral("ALL FILES"));
+    QVERIFY(grid.text(0, 4).endsWith(u'+'));
+    QCOMPARE(cellsOf(grid, 1).mid(4), (QStringList{"1", "2"}));
+    QCOMPARE(grid.text(1, 1), QStringLiteral("2"));
+    // a is read or not, as the server took the lookups of a and hang: one at a time in a directory.
+    QCOMPARE(cellsOf(grid, 2)[0], QStringLiteral("a"));
+    QVERIFY(cellsOf(grid, 2).mid(4) == (QStringList{"2", "0"}) ||
+            cellsOf(grid, 2).mid(4) == (QStringList{"0+", "0+"}));
+    QCOMPARE(cellsOf(grid, 3)[0], QStringLiteral("hang"));
+    QCOMPARE(cellsOf(grid, 3)[1], QStringLiteral("0+"));
+    QCOMPARE(cellsOf(grid, 3).mid(4), (QStringList{"0+", "0+"}));
+    mount.killServer();
+}
+
+// On a mount that answers late the rows are on the grid long before the walk ends; a click on a header
+// sorts them by their growing figures, and every figure column is wide enough for its text all along.
+void DeadMountWindowTest::rowsGrowOnASlowMountAndSortWhileTheyGrow() {
+    if (const std::string reason = test::SlowMount::unavailable(); !reason.empty()) {
+        QSKIP(reason.c_str());
+    }
+    test::TempTree tree;
+    test::TempTree source;
+    for (int top = 0; top < 4; ++top) {
+        const std::string directory = "d" + std::to_string(top);
+        source.chain(directory, "level", 4 + 4 * top);
+        source.write(directory + "/file", std::string(static_cast<std::size_t>(1000 * (4 - top)), 'x'));
+    }
+    tree.mkdir("mnt");
+    const test::SlowMount mount(source.path(), tree / "mnt", {"--delay-us", "3000"});
+    QVERIFY(mount.mounted());
+    test::WindowFixture window(test::canonical(tree / "mnt"));
+    ui::frmMain& form = *window.form;
+    form.show();
+    QTableView* const view = form.gridList();
+    bool sawGrowing = false;
+    bool sorted = false;
+    bool cut = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &form, [&] {
+        const ui::GridModel& grid = *form.gridModel();
+        if (grid.rowCount() != 6 || !form.cmdMain(0)->text().startsWith(QStringLiteral("中止"))) {
+            return;
+        }
+        sawGrowing = sawGrowing || grid.text(5, 1).endsWith('+');
+        if (!sorted) {
+            view->horizontalHeader()->setSortIndicator(1, Qt::DescendingOrder);
+            sorted = true;
+        }
+        const QFontMetrics metrics(view->font());
+        for (int row = 0; row < grid.rowCount(); ++row) {
+            for (int column = 1; column < ui::GridModel::kColumns; ++column) {
+                cut = cut || metrics.horizontalAdvance(grid.text(row, column)) > view->columnWidth(column);
+            }
+        }
+    });
+    watch.start(10);
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+    watch.stop();
+    QVERIFY2(sawGrowing, "a row was on the grid, still growing, while the walk ran");
+    QVERIFY2(sorted, "the header was clicked during the run");
+    QVERIFY2(!cut, "no figure was ever wider than its column");
+    // Sorted by size, largest first, below ALL FILES and ".": d0 holds the most.
+    const QAbstractItemModel& shown = *view->model();
+    QCOMPARE(shown.index(2, 0).data().toString(), QStringLiteral("d0"));
+    QCOMPARE(shown.index(5, 0).data().toString(), QStringLiteral("d3"));
 }
 
 }  // namespace trelmark

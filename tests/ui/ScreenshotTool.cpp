@@ -7,7 +7,8 @@
 // --drill opens the largest sub-directory's row with a double-click, --sort clicks the size header (largest
 // first), --menu opens the context menu of the first sub-directory's row; --time N drills down into the
 // largest sub-directory and back up N times and prints how long each double-click took until its rows were
-// on show. Run it under a real X server (script/screenshot uses Xvfb) to see what a user sees.
+// on show. --stop MS presses "中止" MS milliseconds into the survey: the picture shows what the stop kept.
+// Run it under a real X server (script/screenshot uses Xvfb) to see what a user sees.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -130,7 +131,7 @@ int main(int argc, char* argv[]) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: %s DIR OUT.png [count] [dark] [screen] [--during] [--drill] [--sort] [--menu] "
-                     "[--time N]\n",
+                     "[--time N] [--stop MS]\n",
                      argv[0]);
         return 2;
     }
@@ -142,7 +143,11 @@ int main(int argc, char* argv[]) {
     bool menu = false;
     bool during = false;
     int rounds = 0;
+    int stopAfter = -1;
     for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--stop") == 0 && i + 1 < argc) {
+            stopAfter = std::atoi(argv[++i]);
+        }
         count = count || std::strcmp(argv[i], "count") == 0;
         dark = dark || std::strcmp(argv[i], "dark") == 0;
         screen = screen || std::strcmp(argv[i], "screen") == 0;
@@ -169,6 +174,10 @@ int main(int argc, char* argv[]) {
         grabDuringTheRun(window, QString::fromLocal8Bit(argv[2]));
     }
     QTimer::singleShot(300, &window, [&] {
+        if (stopAfter >= 0) {
+            // Fires inside the survey's yields: the run goes on beneath it.
+            QTimer::singleShot(stopAfter, &window, [&window] { window.cmdMain(0)->click(); });
+        }
         window.cmdMain(1)->click();
         if (rounds > 0) {
             QApplication::exit(timedDrillDown(window, rounds) < 0 ? 1 : 0);
