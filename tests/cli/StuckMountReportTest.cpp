@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <optional>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "hostile/ReportChecks.h"
 #include "support/ReportRunner.h"
 #include "support/SlowMount.h"
 #include "support/StuckMountFixture.h"
@@ -87,7 +89,40 @@ TEST_F(StuckMountReport, TheFirstCtrlCPrintsTheRowsAndEndsWhileAWorkerIsHeld) {
     EXPECT_EQ(run.status, 130) << run.err;
     EXPECT_NE(run.err.find(kStopped), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("\r\nall,ALL FILES,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\r\ndir,files,5,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\r\ndir,sub,"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find(",false"), std::string::npos) << "the partial figures say so: " << run.out;
+}
+
+// The rows stream while the walk runs: all of them are out while a sub-directory still holds its request.
+TEST_F(StuckMountReport, TheLiveStreamHasEveryRowWhileASubDirectoryNeverAnswers) {
+    const SlowMount mount(source.path(), tree / "mnt", {"--stuck", "sub/stuck"});
+    ASSERT_TRUE(mount.mounted());
+    bool stopped = false;
+    const auto watch = [&](int pid, const std::string& out) {
+        const auto has = [&](int index) {
+            return out.find("{\"index\": " + std::to_string(index)) != out.npos;
+        };
+        if (!stopped && has(0) && has(1) && has(2) && has(3)) {
+            stopped = ::kill(pid, SIGINT) == 0;
+        }
+    };
+    const ProcessRun run = ReportRunner(30s).runWatched(
+        {"--live", "--count", "--no-progress", tree / "mnt"}, [](int, const std::string&) {}, watch);
+    ASSERT_TRUE(stopped) << "the rows came only at the end: " << run.out;
+    EXPECT_EQ(run.status, 130) << run.err;
+    std::vector<std::string> names;
+    for (std::size_t at = 0; run.out.compare(at, 9, "{\"index\":") == 0;) {
+        const std::size_t end = run.out.find('\n', at);
+        const JsonValue line = JsonValue::parse(run.out.substr(at, end - at), nullptr, false);
+        ASSERT_TRUE(line.is_object()) << run.out.substr(at, end - at);
+        const auto index = line["index"].get<std::size_t>();
+        names.resize(std::max(names.size(), index + 1));
+        names[index] = fromBase64(line["name_base64"].get<std::string>());
+        at = end + 1;
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"ALL FILES", ".", "files", "sub"}));
+    EXPECT_NE(run.out.find("\nsub "), std::string::npos) << "the report follows: " << run.out;
 }
 
 // The survey's own lookup of the directory is what the server holds: no row can come, but the prompt does.

@@ -48,12 +48,7 @@ void makeMixedTree(const TempTree& tree) {
     tree.sparse("big/five-gib", 5ULL << 30);
     tree.sparse("big/four-gib-and-one", (4ULL << 30) + 1);
     tree.symlink("../big", "links/to-directory");
-    tree.symlink("loop-b", "links/loop-a");
-    tree.symlink("loop-a", "links/loop-b");
-    tree.symlink("/", "links/to-root");
-    tree.symlink("nowhere", "links/dangling");
-    tree.fifo("special/fifo");
-    tree.socket("special/socket");
+    tree.specialFiles("special");
     tree.write("hard/original", "12345678");
     tree.hardlink("hard/original", "hard/second-name");
     tree.write(std::string("bad-\xff\xfe-name/\x80\x81.bin"), "abc");

@@ -285,4 +285,14 @@ FindTruth findTruth(const std::string& directory, FindDepth depth) {
     return truth;
 }
 
+void TempTree::specialFiles(std::string_view directory) const {
+    const std::string at = std::string(directory) + "/";
+    fifo(at + "fifo");
+    socket(at + "socket");
+    symlink("loop-b", at + "loop-a");
+    symlink("loop-a", at + "loop-b");
+    symlink("/", at + "to-root");
+    symlink("nowhere", at + "dangling");
+}
+
 }  // namespace trelmark::test

@@ -38,6 +38,9 @@ public:
     // must fit a socket address (about a hundred bytes).
     void socket(std::string_view relative) const;
     void hardlink(std::string_view existing, std::string_view relative) const;
+    // The entries a walk counts without following or opening them, in `directory`: a fifo, a socket, two
+    // links in a circle (loop-a, loop-b), one to "/" (to-root) and one to nowhere (dangling).
+    void specialFiles(std::string_view directory) const;
     void chmod(std::string_view relative, unsigned mode) const;
     // A chain of `depth` directories named `name` below `relative`; returns its relative path only when it
     // stays short enough to be useful (the chain itself is made with descriptors, so any depth works).
