@@ -4,6 +4,7 @@
 
 #include "cli/CompareReport.h"
 #include "survey/NumberFormat.h"
+#include "survey/RecordFields.h"
 #include "survey/ReportFormats.h"
 #include "util/DisplayName.h"
 #include "util/DisplayWidth.h"
@@ -155,8 +156,8 @@ std::string formatComparedJson(const survey::ReportData& data, const std::vector
     report["rows"] = std::move(list);
     const store::SurveyFacts& facts = old.facts();
     report["compared_with"] = {{"file", util::displayName(old.fileName())},
-                               {"file_base64", survey::detail::base64(old.fileName())},
-                               {"root_base64", survey::detail::base64(facts.root)},
+                               {"file_base64", survey::base64(old.fileName())},
+                               {"root_base64", survey::base64(facts.root)},
                                {"started", facts.started},
                                {"host", facts.host}};
     return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";

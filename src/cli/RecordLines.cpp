@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "survey/RecordFields.h"
 #include "survey/ReportFormats.h"
 #include "survey/SurveyColumns.h"
 
@@ -13,8 +14,8 @@ namespace trelmark::cli {
 namespace {
 
 using Json = nlohmann::json;
-using survey::detail::base64;
-using survey::detail::jsonString;
+using survey::base64;
+using survey::jsonString;
 
 constexpr std::string_view kCompleteSuffix = "_complete";
 
@@ -28,9 +29,8 @@ std::string figureField(std::string_view key, const std::optional<fs::Figure>& f
 }
 
 std::string shareField(std::string_view key, const std::optional<survey::Share>& share) {
-    return ", \"" + std::string(key) +
-           "\": " + (share ? survey::detail::plainDecimal(share->value) : "null") + ", \"" +
-           std::string(key) + std::string(kCompleteSuffix) + "\": " + completeness(share);
+    return ", \"" + std::string(key) + "\": " + (share ? survey::plainDecimal(share->value) : "null") +
+           ", \"" + std::string(key) + std::string(kCompleteSuffix) + "\": " + completeness(share);
 }
 
 std::string secondsText(double seconds) {

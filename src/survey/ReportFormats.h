@@ -28,15 +28,4 @@ namespace trelmark::survey {
 // with the raw bytes beside them in base64.
 [[nodiscard]] std::string formatJson(const ReportData& data);
 
-// Shared by the formats.
-namespace detail {
-// A ratio in plain decimal notation, as short as reads back exactly; never an exponent, never a comma.
-[[nodiscard]] std::string plainDecimal(double value);
-// A csv field, quoted where RFC 4180 asks for it.
-[[nodiscard]] std::string csvField(std::string_view field);
-// A JSON string of UTF-8 text, and raw bytes in base64.
-[[nodiscard]] std::string jsonString(std::string_view text);
-[[nodiscard]] std::string base64(std::string_view bytes);
-}  // namespace detail
-
 }  // namespace trelmark::survey
