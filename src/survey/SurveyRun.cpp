@@ -346,20 +346,24 @@ void SurveyRun::sharePass() {
     }
 }
 
-util::Result<std::optional<std::uint64_t>> SurveyRun::driveRootSize(fs::Folder& folder) const {
+util::Result<std::optional<std::uint64_t>> SurveyRun::driveRootSize(fs::Folder& folder) {
     using RootSize = util::Result<std::optional<std::uint64_t>>;
-    auto drive = folder.Drive();
+    // Looked up aside, as the drive of the labels: finding a path's drive opens the path.
+    const std::string path = folder.Path();
+    std::unique_ptr<fs::Drive> drive;
+    if (!m_tally.GetDriveObject(path, drive, waiting())) {
+        return m_tally.lastError();
+    }
     const auto rootPath =
-        drive.andThen([](const auto& found) { return found->RootFolder(); }).andThen([](const auto& root) {
-            return util::Result<std::string>(root->Path());
-        });
+        drive->RootFolder().andThen([](const auto& root) { return util::Result<std::string>(root->Path()); });
     if (!rootPath) {
         return rootPath.error();
     }
-    if (!m_rules.samePath(folder.Path(), rootPath.value())) {
+    if (!m_rules.samePath(path, rootPath.value())) {
         return RootSize(std::nullopt);
     }
-    return drive.value()->TotalSize().andThen([](std::uint64_t total) { return RootSize(total); });
+    // The root's size is the drive's total, read with the labels' figures: no second call on the drive.
+    return RootSize(m_driveTotalSize.value);
 }
 
 SurveyRun::Flow SurveyRun::failed(FailedStep step, std::string_view path, std::error_code error) {

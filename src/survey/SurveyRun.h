@@ -67,7 +67,7 @@ private:
 
     // The drive's total size when `folder` is its root, nothing when it is not; an error when the drive or
     // its root cannot be read.
-    [[nodiscard]] util::Result<std::optional<std::uint64_t>> driveRootSize(fs::Folder& folder) const;
+    [[nodiscard]] util::Result<std::optional<std::uint64_t>> driveRootSize(fs::Folder& folder);
     // The root rule for the surveyed directory, decided before its walk so that the growing rows show
     // what the finished ones will.
     void decideRootRule();
