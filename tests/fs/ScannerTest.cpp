@@ -69,9 +69,13 @@ TEST(Scanner, ReportsProgressAndStopsPromptlyWithPartialFigures) {
         fs::ScanOptions{.workers = 2, .descriptorBudget = 0, .progressInterval = 1ms});
     const auto stoppedAfter = std::chrono::steady_clock::now() - stopAsked;
     ASSERT_TRUE(stopped->stopped());
-    const fs::DirNode& root2 = stopped->node(fs::Snapshot::kRoot);
-    EXPECT_FALSE(root2.complete()) << "a stopped walk says its figures are partial";
-    EXPECT_LT(root2.totalFiles, 8'000u);
+    // A stop at the first report may come before the root was even opened (its opening runs aside): then the
+    // snapshot holds no directory at all; once it holds the root, the root says its figures are partial.
+    if (stopped->nodes().size() > 0) {
+        const fs::DirNode& root2 = stopped->node(fs::Snapshot::kRoot);
+        EXPECT_FALSE(root2.complete()) << "a stopped walk says its figures are partial";
+        EXPECT_LT(root2.totalFiles, 8'000u);
+    }
     // Generous: a hang or a walk to the end would take far longer; the benchmark measures the real figure.
     EXPECT_LT(stoppedAfter, 2s);
 }
