@@ -2,13 +2,13 @@
 // The ncdu export reader on any bytes: it refuses or reads, never crashes, and whatever it reads holds
 // together: every name is one path component, each directory's figures are its own plus its children's.
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "FuzzInput.h"
 #include "store/NcduExport.h"

@@ -4,13 +4,13 @@
 // and everything it hands out must hold together: names that are one path component, figures that add up,
 // no way back up the tree. Cycles, absurd sizes and odd names come from the bytes.
 
-#include <sqlite3.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <sqlite3.h>
+#include <unistd.h>
 
 #include "FuzzInput.h"
 #include "store/SurveyFile.h"
@@ -37,16 +37,17 @@ bool writeSurvey(const std::string& path, FuzzInput& input) {
         sqlite3_close(db);
         return false;
     }
-    const std::string setup = "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA application_id = " +
-                              std::to_string(store::kApplicationId) + "; PRAGMA user_version = " +
-                              std::to_string(input.take<std::uint8_t>() % 3) + ";" + store::kSchemaSql +
-                              store::kIndexSql +
-                              "INSERT INTO survey VALUES(CAST('/r' AS BLOB), 0, 0, 'h', 'p', 1, 0, 'every',"
-                              " 100, 50, 0, 'complete'); BEGIN;";
+    const std::string setup =
+        "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA application_id = " +
+        std::to_string(store::kApplicationId) +
+        "; PRAGMA user_version = " + std::to_string(input.take<std::uint8_t>() % 3) + ";" +
+        store::kSchemaSql + store::kIndexSql +
+        "INSERT INTO survey VALUES(CAST('/r' AS BLOB), 0, 0, 'h', 'p', 1, 0, 'every',"
+        " 100, 50, 0, 'complete'); BEGIN;";
     sqlite3_exec(db, setup.c_str(), nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT OR IGNORE INTO dir VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)", -1, &insert,
-                       nullptr);
+    sqlite3_prepare_v2(db, "INSERT OR IGNORE INTO dir VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)", -1,
+                       &insert, nullptr);
     for (int row = 0; row < 64 && !input.rest().empty(); ++row) {
         sqlite3_bind_int64(insert, 1, input.take<std::uint8_t>());
         const auto parent = input.take<std::uint8_t>();
