@@ -51,8 +51,10 @@ std::optional<std::string> saveReport(const ReportOptions& options, const survey
     return store::saveSurvey(*options.save, facts, data.tree);
 }
 
-ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& data,
-                              const ReportOptions& options, std::chrono::system_clock::time_point began) {
+ReportOutcome withKeptSurveys(const survey::ReportData& data, const ReportOptions& options,
+                              std::chrono::system_clock::time_point began) {
+    const std::vector<survey::TreeRow> listing = walkedListing(data, options);
+    ReportOutcome outcome = reportOutcome(data, options, listing);
     if (data.lookupFailure) {
         return outcome;
     }
@@ -63,7 +65,7 @@ ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& d
             outcome.status = outcome.status == ExitDone ? ExitFailed : outcome.status;
         }
     }
-    return options.compare ? comparedOutcome(std::move(outcome), data, options) : outcome;
+    return options.compare ? comparedOutcome(std::move(outcome), data, options, listing) : outcome;
 }
 
 }  // namespace trelmark::cli
