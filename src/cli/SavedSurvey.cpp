@@ -22,6 +22,10 @@ ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& d
     if (data.lookupFailure) {
         return outcome;
     }
+    // Compared first: the survey to compare with may be the very file this one replaces.
+    if (options.compare) {
+        outcome = comparedOutcome(std::move(outcome), data, options);
+    }
     if (options.save) {
         if (const auto unsaved = saveReport(options, data, began)) {
             outcome.messages.push_back("cannot save the survey to '" + util::displayName(*options.save) +
@@ -29,7 +33,7 @@ ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& d
             outcome.status = outcome.status == ExitDone ? ExitFailed : outcome.status;
         }
     }
-    return options.compare ? comparedOutcome(std::move(outcome), data, options) : outcome;
+    return outcome;
 }
 
 }  // namespace trelmark::cli

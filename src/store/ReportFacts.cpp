@@ -2,6 +2,7 @@
 #include "store/ReportFacts.h"
 
 #include <climits>
+#include <cstdint>
 
 #include <unistd.h>
 
@@ -40,7 +41,9 @@ SurveyFacts factsOfReport(const survey::ReportData& data, const SurveyMaking& ma
         facts.driveRoot = all.bytes && all.measuredBytes && all.bytes->value != all.measuredBytes->value;
     }
     facts.stopped = data.cancelled || (data.tree.snapshot && data.tree.snapshot->stopped());
-    facts.problems = data.problems;
+    // Every problem the walk met, not only the first ones a report lists.
+    facts.problems =
+        data.tree.snapshot ? data.tree.snapshot->problems(data.tree.node, SIZE_MAX) : data.problems;
     return facts;
 }
 
