@@ -43,12 +43,17 @@ ReportOutcome comparedOutcome(ReportOutcome outcome, const survey::ReportData& d
                               const ReportOptions& options, const std::vector<survey::TreeRow>& tree) {
     std::string problem;
     const auto old = openForReport(*options.compare, options, problem);
+    // The report then holds nothing: the survey's own diagnostics stay, with why.
+    const auto refused = [&outcome](std::string why) {
+        outcome.messages.push_back(std::move(why));
+        return ReportOutcome{{}, std::move(outcome.messages), ExitUnreadable};
+    };
     if (old == nullptr) {
-        return {{}, {problem}, ExitUnreadable};
+        return refused(std::move(problem));
     }
     auto rows = comparedRows(data, options, tree, *old);
     if (!rows) {
-        return {{}, {damageMessage(*old)}, ExitUnreadable};
+        return refused(damageMessage(*old));
     }
     outcome.report = render(data, options, std::move(*rows), *old);
     return outcome;
