@@ -13,6 +13,7 @@
 #include <QTableView>
 
 #include "survey/NumberFormat.h"
+#include "ui/CompareMode.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
@@ -26,10 +27,6 @@
 namespace trelmark::ui {
 
 namespace {
-
-// What a header section takes beyond its text: the padding on both sides and the right border that
-// frmMain's style sheet gives it.
-constexpr int kHeaderExtra = 2 * 3 + 1;
 
 // The caption changes at most this often while a walk reports progress.
 constexpr int kCaptionIntervalMs = 200;
@@ -110,6 +107,7 @@ void frmMain::EnableControls(bool enabled) {
         setWindowTitle(m_caption);
         m_sinceCaption.invalidate();
         fitGridColumns();
+        m_compare->rowsFinal();
     }
 }
 
