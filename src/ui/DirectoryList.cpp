@@ -100,20 +100,15 @@ void DirectoryList::wait(std::uint64_t request, const std::string& path) {
 }
 
 void DirectoryList::answerLate(std::uint64_t request, Answer answer) {
-    if (!m_requests.follows(request)) {
-        return;  // the list was given another value meanwhile
-    }
-    if (answer && answer->listed) {
-        show(request, std::move(*answer));
-        return;
-    }
-    // Refused, or the directory the list showed before it waited: back to that, unannounced, so that the
-    // other controls keep what they were given, as after a refusal in time (a typed text stays as typed).
-    ListingRequests::Shown before = m_requests.stopWaiting();
-    m_path = std::move(before.path);
-    m_model->setItems(std::move(before.items));
-    setCurrentIndex(m_model->index(before.current));
-    scrollTo(currentIndex());
+    m_requests.takeLate(
+        request, std::move(answer),
+        [this](std::uint64_t taken, auto listing) { show(taken, std::move(listing)); },
+        [this](ListingRequests::Shown before) {
+            m_path = std::move(before.path);
+            m_model->setItems(std::move(before.items));
+            setCurrentIndex(m_model->index(before.current));
+            scrollTo(currentIndex());
+        });
 }
 
 // The one place where the path and the rows change together: PathChanged only when the path moved.

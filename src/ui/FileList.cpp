@@ -69,18 +69,13 @@ void FileList::show(std::uint64_t request, PathLookups::Directory directory) {
 }
 
 void FileList::answerLate(std::uint64_t request, Answer answer) {
-    if (!m_requests.follows(request)) {
-        return;  // the list was given another value meanwhile
-    }
-    if (answer && answer->listed) {
-        show(request, std::move(*answer));
-        return;
-    }
-    // Refused, or the directory the list showed before it waited: back to that, unannounced, as the
-    // directory list does.
-    ListingRequests::Shown before = m_requests.stopWaiting();
-    m_path = std::move(before.path);
-    m_model->setItems(std::move(before.items));
+    m_requests.takeLate(
+        request, std::move(answer),
+        [this](std::uint64_t taken, auto listing) { show(taken, std::move(listing)); },
+        [this](ListingRequests::Shown before) {
+            m_path = std::move(before.path);
+            m_model->setItems(std::move(before.items));
+        });
 }
 
 void FileList::moveTo(const std::string& path, std::vector<NameListModel::Item> items) {

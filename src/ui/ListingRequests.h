@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,6 +39,21 @@ public:
     [[nodiscard]] Shown stopWaiting() {
         m_waiting = false;
         return std::exchange(m_before, {});
+    }
+
+    // Takes a late answer to `request`: nothing when the list follows another request (the user moved on),
+    // a listing to `show`, and a refusal brings back what the list showed before it waited, to `restore`,
+    // unannounced, so that the other controls keep what they were given (a typed text stays as typed).
+    template <class Listing, class Show, class Restore>
+    void takeLate(std::uint64_t request, std::optional<Listing> answer, Show&& show, Restore&& restore) {
+        if (!follows(request)) {
+            return;
+        }
+        if (answer && answer->listed) {
+            show(request, std::move(*answer));
+            return;
+        }
+        restore(stopWaiting());
     }
 
 private:
