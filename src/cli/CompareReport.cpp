@@ -10,12 +10,17 @@ ReportOutcome comparedOutcome(ReportOutcome outcome, const survey::ReportData& d
                               const ReportOptions& options) {
     std::string problem;
     const auto old = openForReport(*options.compare, options, problem);
+    // The report then holds nothing: the survey's own diagnostics stay, with why.
+    const auto refused = [&outcome](std::string why) {
+        outcome.messages.push_back(std::move(why));
+        return ReportOutcome{{}, std::move(outcome.messages), ExitUnreadable};
+    };
     if (old == nullptr) {
-        return {{}, {problem}, ExitUnreadable};
+        return refused(std::move(problem));
     }
     const auto rows = store::compareRows(data.reachedRows(), data.target, *old);
     if (!rows) {
-        return {{}, {damageMessage(*old)}, ExitUnreadable};
+        return refused(damageMessage(*old));
     }
     switch (options.format) {
         case ReportFormat::Csv:

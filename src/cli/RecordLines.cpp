@@ -169,6 +169,10 @@ std::string directoryRecord(std::string_view rawPath) {
     return "{\"directory_base64\": " + jsonString(base64(rawPath)) + "}\n";
 }
 
+std::string walkedRecord() {
+    return "{\"walked\": true}\n";
+}
+
 std::string endRecord(int status, const std::vector<std::string>& messages, std::size_t reportBytes) {
     std::string out = "{\"end\": {\"status\": " + std::to_string(status) + ", \"messages_base64\": [";
     for (std::size_t i = 0; i < messages.size(); ++i) {
@@ -193,6 +197,9 @@ Record parseRecord(std::string_view line) {
     }
     if (const auto progress = object.find("progress"); progress != object.end() && progress->is_object()) {
         return progressOf(*progress);
+    }
+    if (object.contains("walked")) {
+        return WalkedRecord{};
     }
     if (const std::optional<std::string> path = textAt(object, "directory_base64")) {
         std::optional<std::string> raw = fromBase64(*path);

@@ -25,6 +25,8 @@ namespace trelmark::cli {
 [[nodiscard]] std::string driveRecord(fs::Figure total, fs::Figure available);
 [[nodiscard]] std::string progressRecord(std::uint64_t entries, std::uint64_t bytes);
 [[nodiscard]] std::string directoryRecord(std::string_view rawPath);
+// The walk has ended: what remains (the report, a save, a compare) reads no surveyed file system.
+[[nodiscard]] std::string walkedRecord();
 // The end of the survey: the exit status, the diagnostics for stderr and the size of the report, whose
 // bytes follow the line as they are, with no line of their own.
 [[nodiscard]] std::string endRecord(int status, const std::vector<std::string>& messages,
@@ -45,6 +47,7 @@ struct ProgressRecord {
 struct DirectoryRecord {
     std::string rawPath;
 };
+struct WalkedRecord {};
 struct EndRecord {
     int status = 0;
     std::vector<std::string> messages;
@@ -52,7 +55,8 @@ struct EndRecord {
 };
 struct Unreadable {};
 
-using Record = std::variant<Unreadable, RowRecord, DriveRecord, ProgressRecord, DirectoryRecord, EndRecord>;
+using Record = std::variant<Unreadable, RowRecord, DriveRecord, ProgressRecord, DirectoryRecord, WalkedRecord,
+                            EndRecord>;
 
 // One line as a record function wrote it, without or with its "\n".
 [[nodiscard]] Record parseRecord(std::string_view line);

@@ -26,7 +26,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // How long a stopped survey may take to send its final report (its walk stops within 100 ms), and how long
-// after a stop this process ends whatever the survey does.
+// after a stop this process ends whatever the survey does. A survey whose walk has ended reads no surveyed
+// file system any more: it is given the time its report, save or compare take (a second stop ends it).
 constexpr auto kGrace = 400ms;
 constexpr auto kStopBudget = 600ms;
 // How long a survey that sent its report may take to end, so that its exit status is known.
@@ -79,8 +80,14 @@ std::string endedText(int status) {
         std::_Exit(ExitFailed);
     }
     ::close_range(3, static_cast<unsigned>(recordsFd) - 1, 0);
+    if (controlFd > recordsFd + 1) {
+        ::close_range(static_cast<unsigned>(recordsFd) + 1, static_cast<unsigned>(controlFd) - 1, 0);
+    }
     ::close_range(static_cast<unsigned>(controlFd) + 1, ~0U, 0);
-    std::exit(runSurveyChild(options, target, progress, recordsFd, controlFd));
+    // No static destructors: a worker left in a request that never returns may still be running.
+    const int status = runSurveyChild(options, target, progress, recordsFd, controlFd);
+    std::fflush(stderr);
+    std::_Exit(status);
 }
 
 }  // namespace
@@ -130,7 +137,7 @@ ReportOutcome ReportSupervisor::run() {
 ReportOutcome ReportSupervisor::supervise() {
     while (!finished()) {
         int timeout = -1;
-        if (m_stopped) {
+        if (m_stopped && !m_walked) {
             const auto deadline = *m_stopped + (m_end ? kStopBudget : kGrace);
             if (Clock::now() >= deadline) {
                 return fromRows({});
@@ -218,6 +225,8 @@ void ReportSupervisor::take(std::string_view line) {
         m_progress.setCounts(progress->entries, progress->bytes);
     } else if (const auto* directory = std::get_if<DirectoryRecord>(&record)) {
         m_progress.setDirectory(directory->rawPath);
+    } else if (std::holds_alternative<WalkedRecord>(record)) {
+        m_walked = true;
     } else if (auto* end = std::get_if<EndRecord>(&record)) {
         m_end = std::move(*end);
     }
@@ -239,7 +248,8 @@ ReportOutcome ReportSupervisor::reported() {
     ReportOutcome outcome{std::move(m_report), std::move(m_end->messages), m_end->status};
     // The survey's last words on stderr (a sanitizer's report, say) come before its end; its stderr closes
     // when it has gone, unless a thread of it sits in a request that is never answered.
-    const auto deadline = m_stopped ? *m_stopped + kStopBudget : Clock::now() + kExitWait;
+    const auto deadline =
+        m_stopped ? std::max(*m_stopped + kStopBudget, Clock::now() + 100ms) : Clock::now() + kExitWait;
     while (m_errors && Clock::now() < deadline) {
         pollfd ready{m_errors.get(), POLLIN, 0};
         if (::poll(&ready, 1, millisecondsUntil(deadline)) > 0) {

@@ -63,6 +63,7 @@ private:
     std::optional<EndRecord> m_end;
     std::string m_report;  // the bytes after the end record
     std::optional<Clock::time_point> m_stopped;
+    bool m_walked = false;  // the survey's walk has ended
 };
 
 }  // namespace trelmark::cli

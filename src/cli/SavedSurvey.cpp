@@ -47,7 +47,8 @@ std::optional<std::string> saveReport(const ReportOptions& options, const survey
         facts.driveRoot = all.bytes && all.measuredBytes && all.bytes->value != all.measuredBytes->value;
     }
     facts.stopped = data.cancelled || (data.tree.snapshot && data.tree.snapshot->stopped());
-    facts.problems = data.problems;
+    // Every problem the walk met, not only the first ones a report lists.
+    facts.problems = data.tree.snapshot ? data.tree.snapshot->problems(data.tree.node, SIZE_MAX) : data.problems;
     return store::saveSurvey(*options.save, facts, data.tree);
 }
 
@@ -56,6 +57,10 @@ ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& d
     if (data.lookupFailure) {
         return outcome;
     }
+    // Compared first: the survey to compare with may be the very file this one replaces.
+    if (options.compare) {
+        outcome = comparedOutcome(std::move(outcome), data, options);
+    }
     if (options.save) {
         if (const auto unsaved = saveReport(options, data, began)) {
             outcome.messages.push_back("cannot save the survey to '" + util::displayName(*options.save) +
@@ -63,7 +68,7 @@ ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& d
             outcome.status = outcome.status == ExitDone ? ExitFailed : outcome.status;
         }
     }
-    return options.compare ? comparedOutcome(std::move(outcome), data, options) : outcome;
+    return outcome;
 }
 
 }  // namespace trelmark::cli

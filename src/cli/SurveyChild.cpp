@@ -100,6 +100,7 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
     view.setStopCheck(stopCheck(control));
     const auto began = std::chrono::system_clock::now();
     engine.run(target, {options.count});
+    writeAll(records, walkedRecord());
     if (options.live) {
         // The stream ends with every row as the report has it. Without it, the report follows at once and
         // the last lines would go unread.

@@ -22,6 +22,11 @@ bool SqliteHandle::open(const std::string& path, Mode mode) {
         return false;
     }
     sqlite3_extended_result_codes(m_db, 1);
+    if (mode == Mode::ReadOnly) {
+        // A file from elsewhere: its schema may hold views or triggers written to harm whoever reads it.
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "store/StoredTree.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <set>
 
@@ -92,8 +93,10 @@ std::string checkFamily(const DirRecord& parent, const std::vector<DirRecord>& c
         fits = fs::addSaturating(dirs, 1) && fits;
     }
     if ((parent.marks & kMarkSaturated) != 0) {
-        // A saturated sum only says "at least": it may not be less than its parts.
-        return parent.bytes >= bytes && parent.files >= files && parent.dirs >= dirs
+        // A saturated sum only says "at least": it may not be less than its parts, as far as a record can
+        // hold them (a record keeps at most the largest signed 64-bit value).
+        const auto held = [](std::uint64_t sum) { return std::min<std::uint64_t>(sum, INT64_MAX); };
+        return parent.bytes >= held(bytes) && parent.files >= held(files) && parent.dirs >= held(dirs)
                    ? std::string()
                    : "figures that do not add up";
     }

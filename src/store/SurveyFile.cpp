@@ -37,7 +37,8 @@ std::unique_ptr<SurveyFile> SurveyFile::open(const std::string& fileName, std::s
         reason = file->m_db.error();
         return nullptr;
     }
-    if (!file->readIdentity(reason) || !file->readFacts(reason) || !file->readRoot(reason)) {
+    if (!file->readIdentity(reason) || !file->readSchema(reason) || !file->readFacts(reason) ||
+        !file->readRoot(reason)) {
         return nullptr;
     }
     return file;
@@ -61,6 +62,31 @@ bool SurveyFile::readIdentity(std::string& reason) {
     }
     if (*version < 1) {
         reason = "not a survey file (no schema version)";
+        return false;
+    }
+    return true;
+}
+
+bool SurveyFile::readSchema(std::string& reason) {
+    // Each table as this program makes it: a view or a table of another shape under one of these names
+    // could answer the readers' queries with rows no survey holds (the same id twice, endless rows).
+    std::string_view expected(kSchemaSql);
+    std::size_t tables = 0;
+    SqliteStatement schema(m_db,
+                           "SELECT type, name, sql FROM sqlite_master WHERE name IN"
+                           " ('survey', 'exclude', 'problem', 'dir')");
+    while (schema.step()) {
+        const std::string sql = schema.bytes(2) + ";";
+        const std::size_t at = expected.find(sql);
+        if (schema.bytes(0) != "table" || at == std::string_view::npos ||
+            (at != 0 && expected[at - 1] != ';')) {
+            reason = "damaged: the table '" + schema.bytes(1) + "' is not as this program writes it";
+            return false;
+        }
+        ++tables;
+    }
+    if (schema.failed() || tables != 4) {
+        reason = "damaged: " + (schema.failed() ? m_db.error() : std::string("tables are missing"));
         return false;
     }
     return true;

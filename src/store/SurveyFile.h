@@ -29,6 +29,7 @@ private:
     explicit SurveyFile(std::string fileName) : m_fileName(std::move(fileName)) {}
 
     [[nodiscard]] bool readIdentity(std::string& reason);
+    [[nodiscard]] bool readSchema(std::string& reason);
     [[nodiscard]] bool readFacts(std::string& reason);
     [[nodiscard]] bool readRoot(std::string& reason);
     // Reads a record from the row `statement` stands on; false (and `damage`) where it cannot be trusted.

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "store/SqliteHandle.h"
@@ -19,12 +21,18 @@ namespace {
 
 constexpr std::uint64_t kLargest = INT64_MAX;
 
-// A new file beside `target`, made by us alone (O_EXCL), with the mode the user's umask gives new files.
+// A new file beside `target`, made by us alone (O_EXCL): with the mode of the file it is to replace, so
+// that a survey kept private stays so, else with the mode the user's umask gives new files.
 std::optional<std::string> makeTemporary(const std::string& target, std::string& reason) {
+    struct stat earlier {};
+    const bool replaces = ::stat(target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         const util::UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (fd) {
+            if (replaces) {
+                static_cast<void>(::fchmod(fd.get(), earlier.st_mode & 07777));
+            }
             return name;
         }
         if (errno != EEXIST) {
@@ -194,13 +202,22 @@ void flushDirectory(const std::string& target) {
     }
 }
 
+// The path whose file a save replaces: the file a link names, so that the link stays.
+std::string fileBehind(const std::string& target) {
+    char* const resolved = ::realpath(target.c_str(), nullptr);
+    std::string file = resolved != nullptr ? std::string(resolved) : target;
+    std::free(resolved);
+    return file;
+}
+
 }  // namespace
 
-std::optional<std::string> saveSurvey(const std::string& target, const SurveyFacts& facts,
+std::optional<std::string> saveSurvey(const std::string& requested, const SurveyFacts& facts,
                                       const fs::WalkedTree& tree) {
     if (!tree.snapshot) {
         return "the survey read no tree";
     }
+    const std::string target = fileBehind(requested);
     std::string reason;
     const auto temporary = makeTemporary(target, reason);
     if (!temporary) {

@@ -114,13 +114,16 @@ TEST_F(SurveyFileReport, ASavedSurveyOpensToTheRowsOfAFreshOneAtTheRootAndBelow)
 
 TEST_F(SurveyFileReport, ACompareShowsExactlyTheChangesMade) {
     const std::string file = save();
+    const std::string earlier = files / "earlier.db";
+    ASSERT_EQ(std::system(("cp " + file + " " + earlier).c_str()), 0);
     tree.write("alpha/new-file", std::string(70, 'n'));  // a file added
     TempTree::removeAll(tree / "gamma");                 // a directory removed
     ASSERT_EQ(::rmdir((tree / "gamma").c_str()), 0);
     tree.write("beta/b1", std::string(1320, 'b'));  // a directory grown
     tree.write("delta/d", "dd");                    // a directory new
-    const ProcessRun run =
-        report({"--count", "--format", "json", "--no-progress", "--compare", file, tree.path()});
+    // Compared with the last survey, then kept in its place.
+    const ProcessRun run = report(
+        {"--count", "--format", "json", "--no-progress", "--compare", file, "--save", file, tree.path()});
     expectCleanExit(run);
     const auto json = jsonReport(run);
     ASSERT_TRUE(json);
@@ -143,10 +146,13 @@ TEST_F(SurveyFileReport, ACompareShowsExactlyTheChangesMade) {
     EXPECT_EQ(changeOf(*json, ".").bytes, 0);
     EXPECT_EQ((*json)["rows"].back()["status"], "removed");  // removed rows come last
 
-    const ProcessRun text = report({"--count", "--no-progress", "--compare", file, tree.path()});
+    const ProcessRun text = report({"--count", "--no-progress", "--compare", earlier, tree.path()});
     EXPECT_NE(text.out.find("+1,000"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("削除"), std::string::npos);
     EXPECT_NE(text.out.find("新規"), std::string::npos);
+    const ProcessRun kept = report({"--count", "--no-progress", "--compare", file, tree.path()});
+    EXPECT_EQ(kept.out.find("削除"), std::string::npos) << "compared with the survey kept last:\n"
+                                                        << kept.out;
 }
 
 TEST_F(SurveyFileReport, ExportsOfNcduAndGduOpenToFindsFigures) {

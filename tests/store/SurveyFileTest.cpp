@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "fs/Folder.h"
@@ -134,14 +135,23 @@ TEST_F(SurveyFileTest, TakesAtMostSixtyFourBytesPerDirectoryBesideTheNames) {
     EXPECT_LE(contents(file).size(), 3000 * 64 + names + 64 * 1024);  // and a little for the schema
 }
 
+// Replaced whole, keeping what the user gave the earlier file: its mode, and a link that names it.
 TEST_F(SurveyFileTest, ReplacesTheEarlierFileWholeAndLeavesNothingBeside) {
     const std::string file = saved();
+    ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("survey.db", (files / "latest.db").c_str()), 0);
     tree.write("a/more", "1234");
-    const std::string again = saved();
+    const Walked walked(tree.path());
+    ASSERT_EQ(saveSurvey(files / "latest.db", factsFor(tree.path()), walked.tree), std::nullopt);
     std::string reason;
-    const auto reopened = SurveyFile::open(again, reason);
+    const auto reopened = SurveyFile::open(file, reason);
     ASSERT_NE(reopened, nullptr) << reason;
     EXPECT_EQ(reopened->record(reopened->rootId())->bytes, 1111U);
+    struct stat kept {};
+    ASSERT_EQ(::lstat(file.c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_mode & 07777, 0600U);
+    ASSERT_EQ(::lstat((files / "latest.db").c_str(), &kept), 0);
+    EXPECT_TRUE(S_ISLNK(kept.st_mode));
     EXPECT_EQ(test::findOutput(files.path(), "-maxdepth 1").size(), 1U);
 }
 
@@ -186,6 +196,42 @@ TEST_F(SurveyFileTest, RefusesWhatIsNoSurveyOrOfALaterSchema) {
     EXPECT_NE(openFails(file).find("later version"), std::string::npos);
     alter(file, "PRAGMA user_version = 1; PRAGMA application_id = 7");
     EXPECT_NE(openFails(file).find("another kind"), std::string::npos);
+}
+
+// A table of another shape under one of the survey's names could hand out rows no survey holds: the same
+// directory under two names, or rows without end.
+TEST_F(SurveyFileTest, RefusesTablesItDidNotWrite) {
+    const char* const reshaped[] = {
+        "ALTER TABLE dir RENAME TO kept; CREATE VIEW dir AS SELECT * FROM kept",
+        "CREATE TABLE loose AS SELECT * FROM dir; DROP TABLE dir; ALTER TABLE loose RENAME TO dir",
+        "DROP TABLE problem",
+    };
+    for (const char* sql : reshaped) {
+        const std::string file = saved();
+        alter(file, sql);
+        const std::string reason = openFails(file);
+        EXPECT_NE(reason.find("damaged"), std::string::npos) << sql << ": " << reason;
+    }
+}
+
+// Sums past the largest figure a record holds are kept as "at least" that figure, and read back.
+TEST_F(SurveyFileTest, ReadsBackSumsPastTheLargestFigure) {
+    TempTree huge{TempTree::Storage::Memory};
+    huge.sparse("a/x", std::uint64_t{5} << 60);
+    huge.sparse("b/y", std::uint64_t{5} << 60);
+    const Walked walked(huge.path());
+    const std::string file = files / "huge.db";
+    ASSERT_EQ(saveSurvey(file, factsFor(huge.path()), walked.tree), std::nullopt);
+    std::string reason;
+    const auto opened = openSurvey(file, {}, reason);
+    ASSERT_NE(opened, nullptr) << reason;
+    const auto root = opened->record(opened->rootId());
+    ASSERT_TRUE(root);
+    EXPECT_FALSE(root->complete());
+    EXPECT_EQ(root->bytes, static_cast<std::uint64_t>(INT64_MAX));
+    const auto children = opened->children(root->id);
+    ASSERT_TRUE(children) << opened->damage();
+    EXPECT_EQ(children->size(), 2U);
 }
 
 TEST_F(SurveyFileTest, RefusesATruncatedFile) {
