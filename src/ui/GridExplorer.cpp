@@ -138,6 +138,7 @@ QMenu* GridExplorer::createMenu(int surveyRow, QWidget* parent) {
         QAction* item = menu->addAction(text, this, action);
         item->setObjectName(QString::fromLatin1(name));
         item->setEnabled(enabled);
+        return item;
     };
     add(QStringLiteral("ファイルマネージャーで開く"), "openFolder", onRow,
         [this, surveyRow] { openInFileManager(surveyRow); });
@@ -149,7 +150,15 @@ QMenu* GridExplorer::createMenu(int surveyRow, QWidget* parent) {
     add(QStringLiteral("JSON で保存..."), "saveJson", surveyed, [this] { saveAs(Format::Json); });
     menu->addSeparator();
     add(QStringLiteral("マップを表示"), "showMap", surveyed, [this] { emit mapRequested(); });
+    // The survey files, in a section of their own; their keys work on the whole window (the menu only names
+    // them).
     menu->addSeparator();
+    add(QStringLiteral("調査を保存..."), "saveSurvey", m_savable && m_savable(), [this] {
+        emit saveSurveyRequested();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    add(QStringLiteral("調査を開く..."), "openSurvey", true, [this] {
+        emit openSurveyRequested();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     add(QStringLiteral("比較する調査を開く..."), "openCompared", true, [this] { emit compareRequested(); });
     add(QStringLiteral("比較をやめる"), "stopCompare", m_grid.comparing(),
         [this] { emit compareStopRequested(); });

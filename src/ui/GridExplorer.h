@@ -22,8 +22,9 @@ class GridSortModel;
 // What the result grid offers beyond showing a survey: sorting by a click on a column header (GridSortModel),
 // opening a sub-directory's row (double-click, Enter) or going up (Backspace, Alt+Up), and the rows' context
 // menu: the file manager, the path, the whole table, the survey saved as csv or json (the report tool's own
-// writers), the map, and compare mode (CompareMode). It surveys nothing itself: opening, going up and the map
-// are signals to its owner, whom it asks for the directory shown and the survey's data.
+// writers), the map, the survey files (kept, opened) and compare mode (CompareMode). It surveys nothing
+// itself: opening, going up and the map are signals to its owner, whom it asks for the directory shown and
+// the survey's data.
 //
 // Owned by the view's parent; the view and the grid model must outlive it. Thread: the GUI thread.
 // Errors: a file that cannot be written is said in a message box; nothing else can fail.
@@ -52,11 +53,16 @@ public:
     [[nodiscard]] QMenu* createMenu(int surveyRow, QWidget* parent);
     // Writes the survey shown to `fileName`; false after a message box says why.
     bool save(const QString& fileName, Format format);
+    // Whether the survey on show can be kept in a survey file; without it, never.
+    void setSurveySavable(std::function<bool()> savable) { m_savable = std::move(savable); }
 
 signals:
     void openRequested(int surveyRow);
     void upRequested();
     void mapRequested();
+    // The survey files' entries: keep the survey on show, open a kept one.
+    void saveSurveyRequested();
+    void openSurveyRequested();
     // "比較する調査を開く..." and "比較をやめる".
     void compareRequested();
     void compareStopRequested();
@@ -75,6 +81,7 @@ private:
     GridModel& m_grid;
     GridSortModel* m_sorted;
     Survey m_survey;
+    std::function<bool()> m_savable;
 };
 
 }  // namespace trelmark::ui

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include <QObject>
 
@@ -42,6 +44,11 @@ public:
     template <class T>
     [[nodiscard]] std::optional<T> ask(const std::string& path, std::function<T()> call,
                                        std::function<void(T)> apply);
+    // Runs `call`, a long job with no deadline (a file written to a share), on a thread of its own; `apply`
+    // receives its answer on the GUI thread, while this object lives. Where no thread can be started, the
+    // job runs here. `call` must own what it touches and must not throw.
+    template <class T>
+    void inBackground(std::function<T()> call, std::function<void(T)> apply);
     // The same for a question whose late answer is of no use: past the deadline, nullopt, and that is all.
     // Any thread.
     template <class T>
@@ -71,6 +78,18 @@ std::optional<T> LateAnswers::ask(const std::string& path, std::function<T()> ca
         fs::StalledPaths::process().answered(path);
         deliver(*mailbox, [apply, value = std::move(value)]() mutable { apply(std::move(value)); });
     });
+}
+
+template <class T>
+void LateAnswers::inBackground(std::function<T()> call, std::function<void(T)> apply) {
+    auto job = [mailbox = m_mailbox, call = std::move(call), apply = std::move(apply)] {
+        deliver(*mailbox, [apply, value = call()]() mutable { apply(std::move(value)); });
+    };
+    try {
+        std::thread(job).detach();
+    } catch (const std::system_error&) {
+        job();
+    }
 }
 
 // `late` ends the path's registration when the answer comes after the deadline; in time, this does.

@@ -22,6 +22,7 @@
 #include "ui/FileList.h"
 #include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
+#include "ui/KeptSurveys.h"
 #include "ui/LateAnswers.h"
 #include "ui/PathField.h"
 #include "ui/PathResolution.h"
@@ -74,6 +75,7 @@ frmMain::frmMain(survey::ProgramState& state, std::string programDirectory,
       m_engine(std::make_unique<survey::SurveyEngine>(state, sink(), windowSurveyOptions(), &controls())) {
     connectControls();
     createMapShortcut();
+    m_kept = new KeptSurveys(*this);
     formLoad();
     fitToScreen();
 }
@@ -142,6 +144,10 @@ void frmMain::cmdMain_Click(int index) {
         return;
     }
     if (index == 1 && !m_engine->running()) {
+        if (m_kept->refuseRunWhileSaving()) {
+            return;
+        }
+        m_kept->leave();
         if (m_labelFromWalk != nullptr) {
             m_labelFromWalk->hide();
         }

@@ -25,6 +25,7 @@ namespace trelmark::ui {
 
 class CompareMode;
 class GridExplorer;
+class KeptSurveys;
 class MapWindow;
 
 // The main window: the form's controls (MainForm) put to work. It keeps its path controls in step (one
@@ -58,6 +59,8 @@ public:
     [[nodiscard]] CompareMode* compareMode() const noexcept { return m_compare; }
     // The line that says the grid shows a kept walk's figures; nullptr until the first drill-down.
     [[nodiscard]] QLabel* labelFromWalk() const noexcept { return m_labelFromWalk; }
+    // Survey files: saving the last walk, and an opened survey on show in its place.
+    [[nodiscard]] KeptSurveys& keptSurveys() const noexcept { return *m_kept; }
 
     // 0: the exit button, which stops a run under way or else quits; 1: the check button, which surveys the
     // directory list's path. A click on button 1 during a run (the window disables it) is ignored.
@@ -110,12 +113,16 @@ private:
     // The run found nothing to survey (the directory vanished, or cannot be opened): said in a message,
     // so the previous run's rows are not taken for this directory's.
     void lookupFailed(survey::LookupStep step, std::string_view path, std::error_code error) override;
+    void surveyTree(const fs::WalkedTree& tree) override;
+    void surveyEnded(survey::SurveyEnd end) override;
 
     // Exploring the last walk (frmMainExplore.cpp): a sub-directory's row or the parent directory becomes the
     // surveyed one, its figures from memory, and the path controls follow.
     void drillDown(int surveyRow);
     void goUp();
     void showFromWalk(const std::string& path);
+    // The path controls show `path` (raw), as for any change of directory.
+    void showPathInControls(const std::string& path);
     void noteFromWalk(const QString& text);
 
     // The controls a run switches.
@@ -145,6 +152,8 @@ private:
     GridExplorer* m_explorer = nullptr;
     CompareMode* m_compare = nullptr;
     QLabel* m_labelFromWalk = nullptr;
+    KeptSurveys* m_kept = nullptr;
+    friend class KeptSurveys;
 };
 
 }  // namespace trelmark::ui

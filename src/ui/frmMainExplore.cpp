@@ -13,6 +13,7 @@
 #include "ui/FileList.h"
 #include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
+#include "ui/KeptSurveys.h"
 #include "ui/PathField.h"
 #include "ui/TextConversion.h"
 #include "ui/frmMain.h"
@@ -43,7 +44,7 @@ void frmMain::goUp() {
 }
 
 void frmMain::showFromWalk(const std::string& path) {
-    if (m_engine->running()) {
+    if (m_engine->running() || m_kept->show(path)) {
         return;
     }
     const auto when = m_engine->walkTime();
@@ -54,14 +55,18 @@ void frmMain::showFromWalk(const std::string& path) {
     }
     // The lists may read the new directory from disk, as every change of directory does; the figures
     // above came from memory.
+    showPathInControls(path);
+    const QString time = QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(*when))
+                             .toString(QStringLiteral("HH:mm:ss"));
+    noteFromWalk(time + QStringLiteral(" の調査の数値です"));
+}
+
+void frmMain::showPathInControls(const std::string& path) {
     const QString shown = toDisplay(path);
     m_textPath->setText(shown);
     m_dirData->setPath(shown);
     m_driveData->setDrive(shown);
     m_fileData->setPath(m_dirData->Path());
-    const QString time = QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(*when))
-                             .toString(QStringLiteral("HH:mm:ss"));
-    noteFromWalk(time + QStringLiteral(" の調査の数値です"));
 }
 
 void frmMain::noteFromWalk(const QString& text) {

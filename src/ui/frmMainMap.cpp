@@ -9,6 +9,7 @@
 #include "survey/MapTree.h"
 #include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
+#include "ui/KeptSurveys.h"
 #include "ui/MapWindow.h"
 #include "ui/frmMain.h"
 #include "util/Version.h"
@@ -35,7 +36,10 @@ void frmMain::openMap() {
                                  QStringLiteral("調査が終わってからマップを開いてください。"));
         return;
     }
-    const survey::KeptWalk* const kept = m_engine->keptWalk();
+    const survey::KeptWalk* const kept = m_kept->opened() ? nullptr : m_engine->keptWalk();
+    if (!m_lastMap && m_kept->opened()) {
+        m_lastMap = m_kept->map();
+    }
     if (!m_lastMap && kept != nullptr) {
         std::unique_ptr<fs::Folder> holder;
         if (fs::Folder* const root = kept->find(kept->path(), holder)) {
@@ -56,7 +60,7 @@ void frmMain::openMap() {
     const QTime surveyedAt =
         kept != nullptr
             ? QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(kept->when())).time()
-            : QTime();
+            : m_kept->surveyedAt().time();
     m_map = new MapWindow(m_lastMap, surveyedAt, this);
     connect(m_map, &MapWindow::directoryActivated, this,
             [this](const QByteArray& path) { emit mapDirectoryActivated(path); });

@@ -13,11 +13,13 @@
 #include <QTableView>
 
 #include "survey/NumberFormat.h"
+#include "survey/SurveyEngine.h"
 #include "ui/CompareMode.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
 #include "ui/GridModel.h"
+#include "ui/KeptSurveys.h"
 #include "ui/PathField.h"
 #include "ui/TextConversion.h"
 #include "ui/WindowLook.h"
@@ -67,7 +69,14 @@ void frmMain::setRowCount(int rows) {
 }
 
 void frmMain::rowChanged(int index, const survey::SurveyRow& row, survey::Column column) {
-    m_grid->setFigure(index, row, column);
+    if (m_kept->withoutDrive()) {
+        // An export knows no drive: no share of one.
+        survey::SurveyRow shown = row;
+        shown.totalShare.reset();
+        m_grid->setFigure(index, shown, column);
+    } else {
+        m_grid->setFigure(index, row, column);
+    }
     fitGridCell(static_cast<int>(column), m_grid->text(index, static_cast<int>(column)));
 }
 
@@ -82,9 +91,10 @@ void showDriveFigure(QLabel* label, const QString& text, const QString& what) {
 }  // namespace
 
 void frmMain::driveFigures(fs::Figure total, fs::Figure available) {
-    showDriveFigure(m_labelDriveTotalSize, toText(survey::formatFigure(total)),
+    const bool known = !m_kept->withoutDrive();
+    showDriveFigure(m_labelDriveTotalSize, known ? toText(survey::formatFigure(total)) : QString(),
                     QStringLiteral("ドライブの合計サイズ"));
-    showDriveFigure(m_labelDriveAvailableSpace, toText(survey::formatFigure(available)),
+    showDriveFigure(m_labelDriveAvailableSpace, known ? toText(survey::formatFigure(available)) : QString(),
                     QStringLiteral("ドライブの空き容量"));
     fitDriveLabels();
 }
@@ -100,8 +110,10 @@ void frmMain::EnableControls(bool enabled) {
     m_scroll->horizontalScrollBar()->setValue(scrolled.x());
     m_scroll->verticalScrollBar()->setValue(scrolled.y());
     if (!enabled) {
-        // A run begins: the map's copy belongs to the walk it is about to replace.
+        // A run begins: the map's copy belongs to the walk it is about to replace. A revisit keeps the
+        // engine's walk; any other run walks afresh, or shows an opened survey.
         m_lastMap.reset();
+        m_kept->runStarts(m_engine->keptWalk() == nullptr && !m_kept->opened());
     }
     if (enabled) {
         setWindowTitle(m_caption);
@@ -159,6 +171,15 @@ void frmMain::lookupFailed(survey::LookupStep step, std::string_view path, std::
                          QStringLiteral("」\n") + reasonText(error);
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(util::kProgramTitle), text, QMessageBox::Ok, this);
     box.exec();
+}
+
+void frmMain::surveyTree(const fs::WalkedTree& tree) {
+    m_kept->walkArrived(tree);
+}
+
+void frmMain::surveyEnded(survey::SurveyEnd end) {
+    static_cast<void>(end);  // the collector has it in the data
+    m_kept->runEnded(m_report.current());
 }
 
 void frmMain::walkProgress(const fs::WalkProgress& progress) {
