@@ -23,6 +23,7 @@
 #include "survey/SurveyEngine.h"
 #include "ui/GridExplorer.h"
 #include "ui/LateAnswers.h"
+#include "ui/NoteLine.h"
 #include "ui/PathLookups.h"
 #include "ui/TextConversion.h"
 #include "ui/frmMain.h"
@@ -31,9 +32,6 @@
 namespace trelmark::ui {
 
 namespace {
-
-// Between a note and the controls to its left.
-constexpr int kNoteGap = 8;
 
 // `path` is `root` or lies below it, by its text.
 bool within(const std::string& root, const std::string& path) {
@@ -312,49 +310,18 @@ void KeptSurveys::follow(const std::string& path, std::uint64_t showing) {
 }
 
 QString KeptSurveys::note() const {
-    const store::SurveyFacts& facts = m_tree->facts();
-    const QString made =
-        facts.started > 0
-            ? QDateTime::fromSecsSinceEpoch(facts.started).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-            : QStringLiteral("「") + QFileInfo(toDisplay(m_tree->fileName())).fileName() +
-                  QStringLiteral("」");
-    const QString text = made + QStringLiteral(" の調査");
-    if (facts.host.empty()) {
-        return text;
-    }
-    // The line beside the drive figures: a host name too long for it is elided in its middle.
     const QFontMetrics metrics(m_window.m_canvas->font());
-    const QString open = QStringLiteral("（");
-    const QString close = QStringLiteral("）");
-    const int room = roomBeside(m_window.m_labelFromWalk) - metrics.horizontalAdvance(text + open + close);
-    return text + open + metrics.elidedText(toDisplay(facts.host), Qt::ElideMiddle, std::max(room, 0)) +
-           close;
+    return surveyNote(m_tree->facts(), toDisplay(m_tree->fileName()), metrics,
+                      roomBeside(m_window.m_labelFromWalk));
 }
 
 int KeptSurveys::roomBeside(const QWidget* line) const {
-    const QFontMetrics metrics(m_window.m_canvas->font());
-    const int top = line != nullptr ? line->geometry().top()
-                                    : m_window.m_checkFiles->geometry().top() - 1 - metrics.height();
-    const int bottom = top + metrics.height();
-    const int right = m_window.m_gridList->geometry().right();
-    int left = m_window.m_gridList->geometry().left();
-    for (const QWidget* child : m_window.m_canvas->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const QRect place = child->geometry();
-        if (child == m_window.m_labelFromWalk || child == m_rootLabel || child->isHidden() ||
-            place.bottom() < top || place.top() > bottom || place.left() > right) {
-            continue;
-        }
-        // A check box or label reaches as far as its text, whatever room the form gave it.
-        int reach = place.right();
-        if (const auto* label = qobject_cast<const QLabel*>(child);
-            label != nullptr && (label->alignment() & Qt::AlignRight) == 0) {
-            reach = place.left() + label->fontMetrics().horizontalAdvance(label->text()) + 2;
-        } else if (qobject_cast<const QCheckBox*>(child) != nullptr) {
-            reach = place.left() + child->sizeHint().width();
-        }
-        left = std::max(left, std::min(reach, place.right()));
-    }
-    return right - left - kNoteGap;
+    const int height = QFontMetrics(m_window.m_canvas->font()).height();
+    const int top =
+        line != nullptr ? line->geometry().top() : m_window.m_checkFiles->geometry().top() - 1 - height;
+    const QRect grid = m_window.m_gridList->geometry();
+    return roomOnLine(*m_window.m_canvas, {grid.left(), top, grid.width(), height},
+                      {m_window.m_labelFromWalk, m_rootLabel});
 }
 
 void KeptSurveys::showRoot(bool shown) {
