@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "fs/WalkProgress.h"
@@ -27,9 +29,14 @@ public:
     // Observes, and may stop, the walks that answer later questions. Empty: walks run to their end.
     virtual void setProgressHandler(ProgressHandler handler) = 0;
 
-    // What a call on this object needs to stay valid while it runs: held by a call made on another thread,
-    // which may outlive the object when its caller gives up on it. Empty for components without such state.
-    [[nodiscard]] virtual std::shared_ptr<const void> keepAlive() const { return nullptr; }
+    // The two lookups as calls that may run on another thread and outlive this object when their caller
+    // gives up on them: each holds what it needs. Empty where the component's lookups must stay on its
+    // owner's thread.
+    struct DetachedLookups {
+        std::function<util::Result<std::unique_ptr<Folder>>(const std::string&)> folder;
+        std::function<util::Result<std::unique_ptr<Drive>>(const std::string&)> drive;
+    };
+    [[nodiscard]] virtual DetachedLookups detachedLookups() const { return {}; }
 };
 
 }  // namespace trelmark::fs

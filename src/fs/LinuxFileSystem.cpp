@@ -19,6 +19,11 @@ util::Result<std::unique_ptr<Drive>> LinuxFileSystem::GetDrive(std::string_view 
     return m_state->getDrive(spec);
 }
 
+FileSystem::DetachedLookups LinuxFileSystem::detachedLookups() const {
+    return {[state = m_state](const std::string& path) { return state->getFolder(path); },
+            [state = m_state](const std::string& spec) { return state->getDrive(spec); }};
+}
+
 void LinuxFileSystem::setProgressHandler(ProgressHandler handler) {
     m_state->setProgressHandler(std::move(handler));
 }

@@ -21,7 +21,7 @@ public:
     [[nodiscard]] util::Result<std::unique_ptr<Folder>> GetFolder(std::string_view path) override;
     [[nodiscard]] util::Result<std::unique_ptr<Drive>> GetDrive(std::string_view spec) override;
     void setProgressHandler(ProgressHandler handler) override;
-    [[nodiscard]] std::shared_ptr<const void> keepAlive() const override { return m_state; }
+    [[nodiscard]] DetachedLookups detachedLookups() const override;
 
 private:
     std::shared_ptr<ComponentState> m_state;

@@ -58,9 +58,12 @@ bool FolderTally::GetDriveObject(std::string_view spec, std::unique_ptr<fs::Driv
     if (system == nullptr) {
         return false;
     }
-    auto found = callAside(
-        [system, alive = system->keepAlive(), spec = std::string(spec)] { return system->GetDrive(spec); },
-        keepWaiting);
+    auto lookup = system->detachedLookups().drive;
+    if (!lookup) {
+        return GetDriveObject(spec, drive);
+    }
+    auto found = callAside([lookup = std::move(lookup), spec = std::string(spec)] { return lookup(spec); },
+                           keepWaiting);
     if (!found) {
         m_lastError = std::make_error_code(std::errc::operation_canceled);
         return false;
@@ -74,9 +77,12 @@ bool FolderTally::GetFolderObject(std::string_view path, std::unique_ptr<fs::Fol
     if (system == nullptr) {
         return false;
     }
-    auto found = callAside(
-        [system, alive = system->keepAlive(), path = std::string(path)] { return system->GetFolder(path); },
-        keepWaiting);
+    auto lookup = system->detachedLookups().folder;
+    if (!lookup) {
+        return GetFolderObject(path, folder);
+    }
+    auto found = callAside([lookup = std::move(lookup), path = std::string(path)] { return lookup(path); },
+                           keepWaiting);
     if (!found) {
         m_lastError = std::make_error_code(std::errc::operation_canceled);
         return false;

@@ -31,7 +31,7 @@ public:
     // True and the folder in `folder`; false, with `folder` unchanged, when the component cannot find it.
     [[nodiscard]] bool GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder);
     // The same two lookups made aside (AsideCall.h), `keepWaiting` called while they last; false with
-    // operation_canceled when it gave up.
+    // operation_canceled when it gave up. A component without detached lookups is asked on this thread.
     [[nodiscard]] bool GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive,
                                       const std::function<bool()>& keepWaiting);
     [[nodiscard]] bool GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder,

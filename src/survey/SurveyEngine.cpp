@@ -98,7 +98,7 @@ void SurveyEngine::execute(const std::function<SurveyEnd(SurveyRun&)>& perform, 
         end = perform(survey);
     }
 
-    // Every way out of a run passes here, with the run's objects already released.
+    // Every way out of a run passes here, with the progress handler already released.
     const bool stopped = m_runState.stopped();
     m_runState.end();
     m_sink.currentDirectory({});
