@@ -81,21 +81,11 @@ private slots:
     void exportOfADirectoryNotHereLeavesThePathControlsAndShowsNoDrive();
     void unreadableFilesAreSaidAndTheGridStays();
     void failedSaveSaysWhyAndKeepsTheEarlierFile();
-
-private:
-    // alpha (a1: 300, deeper/a2: 700), Beta (b1: 2000), gamma (empty); 1000 bytes of the root's own.
-    static void makeTree(const test::TempTree& tree) {
-        tree.write("top.txt", std::string(1000, 'x'));
-        tree.write("alpha/a1", std::string(300, 'x'));
-        tree.write("alpha/deeper/a2", std::string(700, 'x'));
-        tree.write("Beta/b1", std::string(2000, 'x'));
-        tree.mkdir("gamma");
-    }
 };
 
 void KeptSurveysTest::savedSurveyOpensToTheFreshGridAndDrillsDownInside() {
     test::TempTree tree;
-    makeTree(tree);
+    test::makeGridTree(tree);
     const test::TempTree files;
     test::WindowFixture window(tree.path());
     ui::frmMain& form = *window.form;
@@ -155,7 +145,7 @@ void KeptSurveysTest::savedSurveyOpensToTheFreshGridAndDrillsDownInside() {
 
 void KeptSurveysTest::exportOfADirectoryNotHereLeavesThePathControlsAndShowsNoDrive() {
     test::TempTree tree;
-    makeTree(tree);
+    test::makeGridTree(tree);
     const std::string absent = "/nonexistent-trelmark-share";
     tree.write("export.json",
                R"([1,2,{"progname":"ncdu","progver":"2.3","timestamp":1700000000},)"
@@ -203,7 +193,7 @@ void KeptSurveysTest::exportOfADirectoryNotHereLeavesThePathControlsAndShowsNoDr
 
 void KeptSurveysTest::unreadableFilesAreSaidAndTheGridStays() {
     test::TempTree tree;
-    makeTree(tree);
+    test::makeGridTree(tree);
     tree.write("notes.db", "hello, world\n");
     tree.write("cut.json", R"([1,2,{"progname":"ncdu"},[{"name":"/x"},{"name":"f","asize":)");
     test::WindowFixture window(tree.path());
@@ -228,7 +218,7 @@ void KeptSurveysTest::unreadableFilesAreSaidAndTheGridStays() {
 
 void KeptSurveysTest::failedSaveSaysWhyAndKeepsTheEarlierFile() {
     test::TempTree tree;
-    makeTree(tree);
+    test::makeGridTree(tree);
     test::WindowFixture window(tree.path());
     ui::frmMain& form = *window.form;
     form.show();
