@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/GridExplorer.h"
 
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -102,19 +104,24 @@ std::string GridExplorer::pathOf(int surveyRow) const {
 }
 
 QString GridExplorer::tableText() const {
+    const QHeaderView& header = *m_view.horizontalHeader();
+    std::vector<int> columns;
+    for (int place = 0; place < m_grid.columnCount(); ++place) {
+        columns.push_back(header.logicalIndex(place));
+    }
     QStringList lines;
     QStringList cells;
-    for (int column = 0; column < GridModel::kColumns; ++column) {
+    for (const int column : columns) {
         cells << m_grid.column(column).header.trimmed();
     }
     lines << cells.join(u'\t');
     for (int viewRow = 0; viewRow < m_sorted->rowCount(); ++viewRow) {
         const int row = surveyRowAt(viewRow);
-        if (m_grid.figures(row) == nullptr) {
+        if (m_grid.figures(row) == nullptr && m_grid.change(row) == nullptr) {
             continue;
         }
         cells.clear();
-        for (int column = 0; column < GridModel::kColumns; ++column) {
+        for (const int column : columns) {
             cells << m_grid.text(row, column);
         }
         lines << cells.join(u'\t');
@@ -152,6 +159,9 @@ QMenu* GridExplorer::createMenu(int surveyRow, QWidget* parent) {
     add(QStringLiteral("調査を開く..."), "openSurvey", true, [this] {
         emit openSurveyRequested();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    add(QStringLiteral("比較する調査を開く..."), "openCompared", true, [this] { emit compareRequested(); });
+    add(QStringLiteral("比較をやめる"), "stopCompare", m_grid.comparing(),
+        [this] { emit compareStopRequested(); });
     return menu;
 }
 

@@ -22,8 +22,9 @@ class GridSortModel;
 // What the result grid offers beyond showing a survey: sorting by a click on a column header (GridSortModel),
 // opening a sub-directory's row (double-click, Enter) or going up (Backspace, Alt+Up), and the rows' context
 // menu: the file manager, the path, the whole table, the survey saved as csv or json (the report tool's own
-// writers), the map, and the survey files (kept, opened). It surveys nothing itself: opening, going up and
-// the map are signals to its owner, whom it asks for the directory shown and the survey's data.
+// writers), the map, the survey files (kept, opened) and compare mode (CompareMode). It surveys nothing
+// itself: opening, going up and the map are signals to its owner, whom it asks for the directory shown and
+// the survey's data.
 //
 // Owned by the view's parent; the view and the grid model must outlive it. Thread: the GUI thread.
 // Errors: a file that cannot be written is said in a message box; nothing else can fail.
@@ -45,7 +46,8 @@ public:
     // The raw path a survey row stands for: the directory shown for ALL FILES and ".", the sub-directory for
     // its own row; empty for a row no survey wrote.
     [[nodiscard]] std::string pathOf(int surveyRow) const;
-    // The table as shown (header, then the rows in the order on screen), tab-separated, one line per row.
+    // The table as shown (header, then the rows in the order on screen, columns too), tab-separated, one
+    // line per row.
     [[nodiscard]] QString tableText() const;
     // The context menu of a survey row (-1: the table's actions only), for the caller to show and delete.
     [[nodiscard]] QMenu* createMenu(int surveyRow, QWidget* parent);
@@ -61,6 +63,9 @@ signals:
     // The survey files' entries: keep the survey on show, open a kept one.
     void saveSurveyRequested();
     void openSurveyRequested();
+    // "比較する調査を開く..." and "比較をやめる".
+    void compareRequested();
+    void compareStopRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

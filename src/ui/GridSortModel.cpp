@@ -10,10 +10,13 @@ namespace trelmark::ui {
 
 namespace {
 
-// ALL FILES, then ".", then the sub-directories; rows no survey wrote last.
-int rank(const survey::SurveyRow* row) {
+// ALL FILES, then ".", then the sub-directories, then those only an earlier survey held; rows no survey
+// wrote last.
+int rank(const GridModel& grid, int at) {
+    const survey::SurveyRow* const row = grid.figures(at);
     if (row == nullptr) {
-        return 3;
+        const store::ComparedRow* const change = grid.change(at);
+        return change != nullptr && change->status == store::ComparedRow::Status::Removed ? 3 : 4;
     }
     switch (row->kind) {
         case survey::RowKind::AllFiles:
@@ -23,18 +26,29 @@ int rank(const survey::SurveyRow* row) {
         case survey::RowKind::SubDirectory:
             return 2;
     }
-    return 3;
+    return 4;
 }
 
 // A figure as a number to compare; empty while it is not known.
-std::optional<long double> value(const survey::SurveyRow& row, survey::Column column) {
+std::optional<long double> value(const GridModel& grid, int at, int column) {
+    if (column == GridModel::kChangeColumn) {
+        const store::ComparedRow* const change = grid.change(at);
+        return change != nullptr && change->bytes
+                   ? std::optional<long double>(static_cast<long double>(*change->bytes))
+                   : std::nullopt;
+    }
+    const survey::SurveyRow* const shown = grid.figures(at);
+    if (shown == nullptr) {
+        return std::nullopt;
+    }
+    const survey::SurveyRow& row = *shown;
     const auto figure = [](const std::optional<fs::Figure>& known) -> std::optional<long double> {
         return known ? std::optional<long double>(static_cast<long double>(known->value)) : std::nullopt;
     };
     const auto share = [](const std::optional<survey::Share>& known) -> std::optional<long double> {
         return known ? std::optional<long double>(static_cast<long double>(known->value)) : std::nullopt;
     };
-    switch (column) {
+    switch (static_cast<survey::Column>(column)) {
         case survey::Column::Size:
             return figure(row.bytes);
         case survey::Column::TotalShare:
@@ -79,19 +93,17 @@ QVariant GridSortModel::headerData(int section, Qt::Orientation orientation, int
 bool GridSortModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
     // Descending order compares the other way round; the pinned rows must come first either way.
     const bool descending = sortOrder() == Qt::DescendingOrder;
-    const survey::SurveyRow* const a = m_grid.figures(left.row());
-    const survey::SurveyRow* const b = m_grid.figures(right.row());
-    const int rankA = rank(a);
-    const int rankB = rank(b);
-    if (rankA != rankB || rankA != 2) {
+    const int rankA = rank(m_grid, left.row());
+    const int rankB = rank(m_grid, right.row());
+    if (rankA != rankB || rankA < 2 || rankA > 3) {
         return descending ? rankA > rankB : rankA < rankB;
     }
-    const auto column = static_cast<survey::Column>(left.column());
-    if (column == survey::Column::Name) {
+    const int column = left.column();
+    if (column == static_cast<int>(survey::Column::Name)) {
         return left.row() < right.row();
     }
-    const std::optional<long double> valueA = value(*a, column);
-    const std::optional<long double> valueB = value(*b, column);
+    const std::optional<long double> valueA = value(m_grid, left.row(), column);
+    const std::optional<long double> valueB = value(m_grid, right.row(), column);
     if (valueA.has_value() != valueB.has_value()) {
         // Unknown figures last in both directions.
         return descending ? !valueA.has_value() : valueA.has_value();

@@ -9,9 +9,10 @@ class GridModel;
 
 // The order in which the grid shows the survey's rows: the survey's own until a column header is clicked,
 // then by that column's values (sizes, shares and counts as numbers, names in the component's order, which
-// is the survey's), either way round. "ALL FILES" and "." stay on top in both directions; a row whose figure
-// is not known yet comes after every known one. Owned by the view's parent; reads the GridModel it sorts,
-// which must outlive it. Thread: the GUI thread. Never fails.
+// is the survey's, changes as numbers), either way round. "ALL FILES" and "." stay on top in both directions;
+// the rows only an earlier survey held (compare mode) come after the survey's, sorted among themselves; a
+// row whose figure is not known yet comes after every known one. Owned by the view's parent; reads the
+// GridModel it sorts, which must outlive it. Thread: the GUI thread. Never fails.
 class GridSortModel final : public QSortFilterProxyModel {
     Q_OBJECT
 public:

@@ -52,8 +52,15 @@ public:
     // What the window manager's frame takes around the client area: the real frame once the window is
     // shown in one, an allowance for a title bar before.
     [[nodiscard]] QMargins frameAllowance() const;
+    // After a grid column came or went: `column` back to its header's width, then every column fitted to
+    // its texts as fitGridColumns does.
+    void refitGridColumn(int column);
 
 protected:
+    // What a header section takes beyond its text: the padding on both sides and the right border that
+    // frmMain's style sheet gives it.
+    static constexpr int kHeaderExtra = 2 * 3 + 1;
+
     // Every showing opens the canvas at its top-left corner, wherever it was scrolled to.
     void showEvent(QShowEvent* event) override;
     // The grid's cells follow the window's palette.

@@ -145,7 +145,7 @@ int MainForm::cellWidth(const QString& text, int atLeast) const {
 
 int MainForm::nameColumnCap() const {
     int figures = 0;
-    for (int column = 1; column < GridModel::kColumns; ++column) {
+    for (int column = 1; column < m_grid->columnCount(); ++column) {
         figures += m_gridList->columnWidth(column);
     }
     // The grid's inside at the window's width, less a vertical scroll bar once the rows need one.
@@ -177,7 +177,7 @@ void MainForm::fitGridCell(int column, const QString& text) {
 }
 
 void MainForm::fitGridColumns() {
-    for (int column = 1; column < GridModel::kColumns; ++column) {
+    for (int column = 1; column < m_grid->columnCount(); ++column) {
         int width = m_gridList->columnWidth(column);
         for (int row = 0; row < m_grid->rowCount(); ++row) {
             width = cellWidth(m_grid->text(row, column), width);
@@ -190,6 +190,15 @@ void MainForm::fitGridColumns() {
         name = std::min(cap, cellWidth(m_grid->text(row, kNameColumn), name));
     }
     m_gridList->setColumnWidth(kNameColumn, name);
+}
+
+void MainForm::refitGridColumn(int column) {
+    if (column >= 0 && column < m_grid->columnCount()) {
+        const QFontMetrics metrics(m_gridList->font());
+        m_gridList->setColumnWidth(column,
+                                   metrics.horizontalAdvance(m_grid->column(column).header) + kHeaderExtra);
+    }
+    fitGridColumns();
 }
 
 void MainForm::describeControls() {

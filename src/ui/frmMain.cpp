@@ -15,6 +15,7 @@
 #include "survey/MapTree.h"
 #include "survey/SurveyColumns.h"
 #include "survey/SurveyEngine.h"
+#include "ui/CompareMode.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveCatalog.h"
 #include "ui/DriveList.h"
@@ -95,6 +96,9 @@ void frmMain::connectControls() {
     connect(m_explorer, &GridExplorer::openRequested, this, &frmMain::drillDown);
     connect(m_explorer, &GridExplorer::upRequested, this, &frmMain::goUp);
     connect(m_explorer, &GridExplorer::mapRequested, this, &frmMain::mapRequested);
+    m_compare = new CompareMode(
+        *this, *m_explorer,
+        {[this] { return m_report.shown().target; }, [this] { return m_engine->running(); }}, this);
 }
 
 void frmMain::formLoad() {

@@ -23,6 +23,7 @@ class SurveyEngine;
 
 namespace trelmark::ui {
 
+class CompareMode;
 class GridExplorer;
 class KeptSurveys;
 class MapWindow;
@@ -54,6 +55,8 @@ public:
     [[nodiscard]] const QString& caption() const noexcept { return m_caption; }
     // Sorting, opening rows and the context menu of the grid.
     [[nodiscard]] GridExplorer* gridExplorer() const noexcept { return m_explorer; }
+    // The grid's compare mode: the change against an earlier survey.
+    [[nodiscard]] CompareMode* compareMode() const noexcept { return m_compare; }
     // The line that says the grid shows a kept walk's figures; nullptr until the first drill-down.
     [[nodiscard]] QLabel* labelFromWalk() const noexcept { return m_labelFromWalk; }
     // Survey files: saving the last walk, and an opened survey on show in its place.
@@ -147,6 +150,7 @@ private:
     std::shared_ptr<const survey::MapTree> m_lastMap;
     QPointer<MapWindow> m_map;
     GridExplorer* m_explorer = nullptr;
+    CompareMode* m_compare = nullptr;
     QLabel* m_labelFromWalk = nullptr;
     KeptSurveys* m_kept = nullptr;
     friend class KeptSurveys;

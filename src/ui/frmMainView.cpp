@@ -14,6 +14,7 @@
 
 #include "survey/NumberFormat.h"
 #include "survey/SurveyEngine.h"
+#include "ui/CompareMode.h"
 #include "ui/DirectoryList.h"
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
@@ -28,10 +29,6 @@
 namespace trelmark::ui {
 
 namespace {
-
-// What a header section takes beyond its text: the padding on both sides and the right border that
-// frmMain's style sheet gives it.
-constexpr int kHeaderExtra = 2 * 3 + 1;
 
 // The caption changes at most this often while a walk reports progress.
 constexpr int kCaptionIntervalMs = 200;
@@ -122,6 +119,7 @@ void frmMain::EnableControls(bool enabled) {
         setWindowTitle(m_caption);
         m_sinceCaption.invalidate();
         fitGridColumns();
+        m_compare->rowsFinal();
     }
 }
 

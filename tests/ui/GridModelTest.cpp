@@ -32,6 +32,7 @@ private slots:
     void writesOutsideTheGridAreIgnored();
     void cellsShowTheRowAsTheSurveyFormatsIt();
     void cellsTakeTheColoursTheyAreGiven();
+    void changesAreSignedMarkedAndDroppedWithTheirRows();
     void hundredThousandRowsStayFluent();
 };
 
@@ -91,6 +92,60 @@ void GridModelTest::cellsTakeTheColoursTheyAreGiven() {
     const QModelIndex cell = model.index(0, 0);
     QCOMPARE(cell.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(30, 30, 30));
     QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(230, 230, 230));
+}
+
+// The change column: signed counts, the lower-bound mark where a side was not measured whole, the marks of
+// new and removed rows; the removed rows are rows of their own after the survey's, gone with the changes.
+void GridModelTest::changesAreSignedMarkedAndDroppedWithTheirRows() {
+    using Status = store::ComparedRow::Status;
+    const auto compared = [](std::string name, Status status, std::optional<std::int64_t> bytes, bool exact) {
+        store::ComparedRow row;
+        row.row = subDirectory(std::move(name), 1);
+        row.status = status;
+        row.bytes = bytes;
+        row.exact = exact;
+        return row;
+    };
+    GridModel model;
+    model.setDataRowCount(4);
+    for (int row = 0; row < 4; ++row) {
+        model.setFigure(row, subDirectory("d" + std::to_string(row), 1), survey::Column::Name);
+    }
+    std::vector<store::ComparedRow> changes = {
+        compared("d0", Status::Kept, 1234, true), compared("d1", Status::Kept, -5'000'000, false),
+        compared("d2", Status::Kept, 0, true), compared("d3", Status::New, 70, true),
+        compared("old", Status::Removed, -1'000, true)};
+    model.setChanges(changes);  // outside compare mode: nothing
+    QCOMPARE(model.columnCount(), 6);
+    QCOMPARE(model.rowCount(), 4);
+
+    model.setComparing(true);
+    QCOMPARE(model.columnCount(), 7);
+    QCOMPARE(model.headerData(GridModel::kChangeColumn, Qt::Horizontal, Qt::DisplayRole).toString().trimmed(),
+             QStringLiteral("増減"));
+    model.setChanges({changes.begin(), changes.begin() + 2});  // not one per row: ignored
+    QVERIFY(model.text(0, GridModel::kChangeColumn).isEmpty());
+    model.setChanges(changes);
+    QCOMPARE(model.rowCount(), 5);
+    const QStringList expected = {"+1,234", "-5,000,000+", "0", "新規 +70", "削除 -1,000"};
+    for (int row = 0; row < 5; ++row) {
+        QCOMPARE(model.text(row, GridModel::kChangeColumn), expected[row]);
+    }
+    QCOMPARE(model.text(4, 0), QStringLiteral("old"));
+    QVERIFY(model.text(4, 1).isEmpty());
+    QVERIFY(model.figures(4) == nullptr);
+
+    // New rows from the survey make the changes stale; so does leaving compare mode.
+    model.setDataRowCount(5);
+    QCOMPARE(model.rowCount(), 5);
+    QVERIFY(model.change(0) == nullptr);
+    QVERIFY(model.text(0, GridModel::kChangeColumn).isEmpty());
+    model.setDataRowCount(4);
+    model.setChanges(changes);
+    model.setComparing(false);
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.columnCount(), 6);
+    QVERIFY(model.change(0) == nullptr);
 }
 
 namespace {
