@@ -63,6 +63,47 @@ std::string table(const std::vector<std::vector<Cell>>& lines) {
     return out;
 }
 
+std::string csvChange(const std::optional<std::int64_t>& change) {
+    return change ? std::to_string(*change) : std::string();
+}
+
+// The compared fields that follow a row's own in csv, with the comma before each.
+std::string csvChangeFields(const store::ComparedRow& compared) {
+    return "," + csvChange(compared.bytes) + "," + csvChange(compared.files) + "," +
+           csvChange(compared.dirs) + (compared.exact ? ",true," : ",false,") +
+           std::string(statusKey(compared.status));
+}
+
+constexpr std::string_view kCsvChangeKeys = ",bytes_change,files_change,dirs_change,change_complete,status";
+
+void addJsonChangeFields(nlohmann::ordered_json& row, const store::ComparedRow& compared) {
+    const auto field = [](const std::optional<std::int64_t>& change) {
+        return change ? nlohmann::ordered_json(*change) : nlohmann::ordered_json();
+    };
+    row["bytes_change"] = field(compared.bytes);
+    row["files_change"] = field(compared.files);
+    row["dirs_change"] = field(compared.dirs);
+    row["change_complete"] = compared.exact;
+    row["status"] = statusKey(compared.status);
+}
+
+nlohmann::ordered_json comparedWith(const store::StoredTree& old) {
+    const store::SurveyFacts& facts = old.facts();
+    return {{"file", util::displayName(old.fileName())},
+            {"file_base64", survey::base64(old.fileName())},
+            {"root_base64", survey::base64(facts.root)},
+            {"started", facts.started},
+            {"host", facts.host}};
+}
+
+std::string dumped(const nlohmann::ordered_json& report) {
+    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+survey::TreeRow treeRowOf(const store::ComparedRow& compared) {
+    return {compared.path, compared.depth, compared.row};
+}
+
 std::string titleOf(survey::Column column) {
     const std::string_view title = survey::columnHeading(column).title;
     return std::string(title.substr(0, title.find_last_not_of(' ') + 1));
@@ -116,19 +157,14 @@ std::string formatComparedCsv(const survey::ReportData& data, const std::vector<
     head.rows.clear();
     std::string out = survey::formatCsv(head);
     // The header's own line end: the compared fields go before it.
-    out.insert(out.find("\r\n"), ",bytes_change,files_change,dirs_change,change_complete,status");
+    out.insert(out.find("\r\n"), kCsvChangeKeys);
     survey::ReportData one;
     for (const store::ComparedRow& compared : rows) {
         one.rows = {compared.row};
         std::string record = survey::formatCsv(one);
         record.erase(0, record.find("\r\n") + 2);
         record.resize(record.size() - 2);
-        const auto field = [](const std::optional<std::int64_t>& change) {
-            return change ? std::to_string(*change) : std::string();
-        };
-        out += record + "," + field(compared.bytes) + "," + field(compared.files) + "," +
-               field(compared.dirs) + (compared.exact ? ",true," : ",false,") +
-               std::string(statusKey(compared.status)) + "\r\n";
+        out += record + csvChangeFields(compared) + "\r\n";
     }
     return out;
 }
@@ -143,24 +179,59 @@ std::string formatComparedJson(const survey::ReportData& data, const std::vector
     for (const store::ComparedRow& compared : rows) {
         one.rows = {compared.row};
         nlohmann::ordered_json row = nlohmann::ordered_json::parse(survey::formatJson(one))["rows"][0];
-        const auto field = [](const std::optional<std::int64_t>& change) {
-            return change ? nlohmann::ordered_json(*change) : nlohmann::ordered_json();
-        };
-        row["bytes_change"] = field(compared.bytes);
-        row["files_change"] = field(compared.files);
-        row["dirs_change"] = field(compared.dirs);
-        row["change_complete"] = compared.exact;
-        row["status"] = statusKey(compared.status);
+        addJsonChangeFields(row, compared);
         list.push_back(std::move(row));
     }
     report["rows"] = std::move(list);
-    const store::SurveyFacts& facts = old.facts();
-    report["compared_with"] = {{"file", util::displayName(old.fileName())},
-                               {"file_base64", survey::base64(old.fileName())},
-                               {"root_base64", survey::base64(facts.root)},
-                               {"started", facts.started},
-                               {"host", facts.host}};
-    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    report["compared_with"] = comparedWith(old);
+    return dumped(report);
+}
+
+std::string formatComparedTreeText(const survey::ReportData& data, TreeListing listing,
+                                   std::vector<store::ComparedRow> rows) {
+    for (store::ComparedRow& compared : rows) {
+        if (listing == TreeListing::Top) {
+            compared.row.name = compared.path;
+        } else if (compared.depth > 0) {
+            compared.row.name.insert(0, 2 * compared.depth, ' ');
+        }
+    }
+    return formatComparedText(data, rows);
+}
+
+std::string formatComparedTreeCsv(const survey::ReportData& data,
+                                  const std::vector<store::ComparedRow>& rows) {
+    survey::ReportData head = data;
+    head.rows.clear();
+    std::string out = formatTreeCsv(head, {});
+    out.insert(out.find("\r\n"), kCsvChangeKeys);
+    const survey::ReportData none;
+    for (const store::ComparedRow& compared : rows) {
+        std::string record = formatTreeCsv(none, {treeRowOf(compared)});
+        record.erase(0, record.find("\r\n") + 2);
+        record.resize(record.size() - 2);
+        out += record + csvChangeFields(compared) + "\r\n";
+    }
+    return out;
+}
+
+std::string formatComparedTreeJson(const survey::ReportData& data, TreeListing listing,
+                                   const std::vector<store::ComparedRow>& rows,
+                                   const store::StoredTree& old) {
+    survey::ReportData head = data;
+    head.rows.clear();
+    nlohmann::ordered_json report = nlohmann::ordered_json::parse(formatTreeJson(head, listing, {}));
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    const survey::ReportData none;
+    for (const store::ComparedRow& compared : rows) {
+        nlohmann::ordered_json row = nlohmann::ordered_json::parse(
+            formatTreeJson(none, listing, {treeRowOf(compared)}))["directories"][0];
+        addJsonChangeFields(row, compared);
+        list.push_back(std::move(row));
+    }
+    report["directories"] = std::move(list);
+    report["compared_with"] = comparedWith(old);
+    return dumped(report);
 }
 
 }  // namespace trelmark::cli

@@ -88,7 +88,7 @@ ReportOutcome surveyed(const std::shared_ptr<store::StoredTree>& tree, const std
                                    ": the survey was stopped; figures ending in \"+\" are lower bounds");
         outcome.status = outcome.status == ExitDone ? ExitFailed : outcome.status;
     }
-    return options.compare ? comparedOutcome(std::move(outcome), data, options) : outcome;
+    return options.compare ? comparedOutcome(std::move(outcome), data, options, listing) : outcome;
 }
 
 ReportOutcome fromOne(const ReportOptions& options) {

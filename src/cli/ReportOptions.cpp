@@ -137,9 +137,6 @@ ParsedArguments checkCombination(ParsedArguments parsed) {
     if (options.save && !options.open.empty()) {
         return usageError("--save keeps a new survey; it cannot be given with --open");
     }
-    if (options.compare && (options.depth || options.top)) {
-        return usageError("--compare shows the immediate rows; it cannot be given with --depth or --top");
-    }
     if (options.open.size() > 1 && (options.compare || options.depth || options.top)) {
         return usageError("several --open files give one row each; --compare, --depth and --top need one");
     }
@@ -191,7 +188,9 @@ std::string_view usageText() noexcept {
         "                       and gdu -o write it) instead of walking; PATH, a directory inside\n"
         "                       it, drills down. Several --open give one row per file and a total\n"
         "  --compare OLD        add each row's change since the kept survey OLD; rows new since\n"
-        "                       then are marked, those only in OLD are listed as removed\n"
+        "                       then are marked, those only in OLD are listed as removed (with\n"
+        "                       --depth after their parent's rows, with --top after the listing:\n"
+        "                       OLD's N largest that are gone)\n"
         "  --help               show this help\n"
         "  --version            show the version\n"
         "\n"

@@ -17,14 +17,16 @@ std::optional<std::string> saveReport(const ReportOptions& options, const survey
     return store::saveSurvey(*options.save, store::factsOfReport(data, making), data.tree);
 }
 
-ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& data,
-                              const ReportOptions& options, std::chrono::system_clock::time_point began) {
+ReportOutcome withKeptSurveys(const survey::ReportData& data, const ReportOptions& options,
+                              std::chrono::system_clock::time_point began) {
+    const std::vector<survey::TreeRow> listing = walkedListing(data, options);
+    ReportOutcome outcome = reportOutcome(data, options, listing);
     if (data.lookupFailure) {
         return outcome;
     }
     // Compared first: the survey to compare with may be the very file this one replaces.
     if (options.compare) {
-        outcome = comparedOutcome(std::move(outcome), data, options);
+        outcome = comparedOutcome(std::move(outcome), data, options, listing);
     }
     if (options.save) {
         if (const auto unsaved = saveReport(options, data, began)) {

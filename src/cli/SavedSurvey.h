@@ -17,12 +17,11 @@ namespace trelmark::cli {
                                                     const survey::ReportData& data,
                                                     std::chrono::system_clock::time_point began);
 
-// The outcome of a walk with what the options ask of kept surveys: the report compared with
-// `options.compare`, the survey saved to `options.save` (a failed save is a message and, for a survey that
-// was otherwise done, ExitFailed). `outcome` as it is without those options, or when the survey failed to
-// look its directory up.
-[[nodiscard]] ReportOutcome withKeptSurveys(ReportOutcome outcome, const survey::ReportData& data,
-                                            const ReportOptions& options,
+// The outcome of a walk (reportOutcome with the listing the options ask for) with what the options ask of
+// kept surveys: the report compared with `options.compare`, the survey saved to `options.save` (a failed
+// save is a message and, for a survey that was otherwise done, ExitFailed). Without those options, or when
+// the survey failed to look its directory up, the outcome as it is.
+[[nodiscard]] ReportOutcome withKeptSurveys(const survey::ReportData& data, const ReportOptions& options,
                                             std::chrono::system_clock::time_point began);
 
 }  // namespace trelmark::cli

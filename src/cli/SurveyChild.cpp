@@ -110,8 +110,7 @@ int runSurveyChild(const ReportOptions& options, const std::string& target, bool
     survey::ReportData data = collector.current();
     // A stop after the last yield found nothing left to stop, but it was a request to stop all the same.
     data.cancelled = data.cancelled || stopAsked(control);
-    return sendEnd(records, withKeptSurveys(reportOutcome(data, options, walkedListing(data, options)), data,
-                                            options, began));
+    return sendEnd(records, withKeptSurveys(data, options, began));
 }
 
 }  // namespace trelmark::cli

@@ -2,13 +2,15 @@
 #include "store/NcduExport.h"
 
 #include <cstring>
-#include <istream>
-#include <nlohmann/json.hpp>
 #include <set>
+#include <string_view>
 #include <utility>
 
+#include <rapidjson/error/en.h>
+#include <rapidjson/reader.h>
+
 #include "fs/Figure.h"
-#include "store/ExportBuffer.h"
+#include "store/ExportStream.h"
 #include "store/MemoryTree.h"
 #include "store/NcduEntry.h"
 #include "util/PathHelpers.h"
@@ -22,39 +24,36 @@ constexpr std::size_t kProblemLimit = 100;
 // Follows the export's nesting: [major, minor, {metadata}, [{root}, {file}..., [{dir}, ...]...]].
 // A directory is an array whose first member describes it; the entries follow, files as objects and
 // sub-directories as arrays. Anything else is skipped where its value cannot matter, refused otherwise.
-class ExportHandler final : public nlohmann::json_sax<nlohmann::json> {
+class ExportHandler final {
 public:
-    ExportHandler(MemoryTree& tree, const ImportChoice& choice, const ExportBuffer& input)
-        : m_tree(tree), m_choice(choice), m_input(input) {}
+    ExportHandler(MemoryTree& tree, const ImportChoice& choice) : m_tree(tree), m_choice(choice) {}
 
     [[nodiscard]] const std::string& error() const noexcept { return m_error; }
     [[nodiscard]] bool finished() const noexcept { return m_finished; }
 
-    bool null() override { return scalar(NcduEntry::Value{}); }
-    bool boolean(bool value) override { return scalar(NcduEntry::Value{value}); }
-    bool number_integer(number_integer_t value) override {
+    // RapidJSON's SAX handler: each returns false to stop the parse, with error() saying why.
+    bool Null() { return scalar(NcduEntry::Value{}); }
+    bool Bool(bool value) { return scalar(NcduEntry::Value{value}); }
+    bool Int(int value) { return Int64(value); }
+    bool Uint(unsigned value) { return Uint64(value); }
+    bool Int64(std::int64_t value) {
         return value < 0 ? scalar(NcduEntry::Value{NcduEntry::Negative{}})
-                         : scalar(NcduEntry::Value{static_cast<std::uint64_t>(value)});
+                         : Uint64(static_cast<std::uint64_t>(value));
     }
-    bool number_unsigned(number_unsigned_t value) override { return scalar(NcduEntry::Value{value}); }
-    bool number_float(number_float_t, const string_t&) override {
-        return scalar(NcduEntry::Value{NcduEntry::Fraction{}});
+    bool Uint64(std::uint64_t value) { return scalar(NcduEntry::Value{value}); }
+    bool Double(double) { return scalar(NcduEntry::Value{NcduEntry::Fraction{}}); }
+    bool RawNumber(const char*, rapidjson::SizeType, bool) { return fail("not valid JSON (a raw number)"); }
+    bool String(const char* text, rapidjson::SizeType length, bool) {
+        return scalar(NcduEntry::Value{std::string_view(text, length)});
     }
-    bool string(string_t& value) override { return scalar(NcduEntry::Value{std::move(value)}); }
-    bool binary(binary_t&) override { return fail("not an ncdu export"); }
-    bool key(string_t& name) override {
-        m_key = std::move(name);
+    bool Key(const char* text, rapidjson::SizeType length, bool) {
+        m_key.assign(text, length);
         return true;
     }
-    bool start_object(std::size_t) override;
-    bool end_object() override;
-    bool start_array(std::size_t) override;
-    bool end_array() override;
-    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override {
-        // The parser asks for more only while the JSON is unfinished: failing at the end, it was cut short.
-        return fail(m_input.atEnd() ? std::string("truncated: the JSON ends before its last bracket")
-                                    : "not valid JSON at byte " + std::to_string(position));
-    }
+    bool StartObject();
+    bool EndObject(rapidjson::SizeType);
+    bool StartArray();
+    bool EndArray(rapidjson::SizeType);
 
 private:
     enum class Where { Outer, Directory, Metadata, Entry, Skipped };
@@ -64,7 +63,9 @@ private:
         std::uint32_t node = 0;  // Directory: its record
     };
 
-    bool scalar(NcduEntry::Value value);
+    bool scalar(const NcduEntry::Value& value);
+    bool outerScalar(Level& outer, const NcduEntry::Value& value);
+    bool skipsNested();
     bool enterDirectory();
     bool leaveDirectory();
     bool addEntry(const NcduEntry& entry, Level& directory);
@@ -79,7 +80,6 @@ private:
 
     MemoryTree& m_tree;
     ImportChoice m_choice;
-    const ExportBuffer& m_input;
     std::vector<Level> m_levels;
     std::vector<std::uint64_t> m_devices;  // per open directory: the device its files are on
     std::string m_key;
@@ -90,31 +90,17 @@ private:
     bool m_finished = false;
 };
 
-bool ExportHandler::scalar(NcduEntry::Value value) {
+bool ExportHandler::scalar(const NcduEntry::Value& value) {
     if (m_levels.empty()) {
         return fail("not an ncdu export (no array at the start)");
     }
     Level& level = m_levels.back();
     switch (level.where) {
-        case Where::Outer: {
-            const std::size_t item = level.items++;
-            const auto* number = std::get_if<std::uint64_t>(&value);
-            if (item == 0 && (number == nullptr || *number != 1)) {
-                return fail(number != nullptr ? "an ncdu export of another major version (" +
-                                                    std::to_string(*number) + "; this program reads 1)"
-                                              : "not an ncdu export (no version number)");
-            }
-            if (item == 1 && (number == nullptr || *number > 2)) {
-                return fail(number != nullptr
-                                ? "an ncdu export of a later minor version (1." + std::to_string(*number) +
-                                      "; this program reads 1.0 to 1.2)"
-                                : "not an ncdu export (no version number)");
-            }
-            return item < 2 || fail("not an ncdu export (unexpected value)");
-        }
+        case Where::Outer:
+            return outerScalar(level, value);
         case Where::Metadata:
         case Where::Entry:
-            return m_entry.set(m_key, std::move(value)) || fail(m_entry.error());
+            return m_entry.set(m_key, value) || fail(m_entry.error());
         case Where::Skipped:
             return true;
         case Where::Directory:
@@ -123,30 +109,51 @@ bool ExportHandler::scalar(NcduEntry::Value value) {
     return fail("a directory entry that is neither an object nor an array");
 }
 
-bool ExportHandler::start_object(std::size_t) {
-    if (m_levels.empty()) {
-        return fail("not an ncdu export (no array at the start)");
+// The version numbers that open the export.
+bool ExportHandler::outerScalar(Level& outer, const NcduEntry::Value& value) {
+    const std::size_t item = outer.items++;
+    const auto* number = std::get_if<std::uint64_t>(&value);
+    if (item == 0 && (number == nullptr || *number != 1)) {
+        return fail(number != nullptr ? "an ncdu export of another major version (" +
+                                            std::to_string(*number) + "; this program reads 1)"
+                                      : "not an ncdu export (no version number)");
     }
-    Level& level = m_levels.back();
-    if (level.where == Where::Metadata || level.where == Where::Entry || level.where == Where::Skipped) {
+    if (item == 1 && (number == nullptr || *number > 2)) {
+        return fail(number != nullptr ? "an ncdu export of a later minor version (1." +
+                                            std::to_string(*number) + "; this program reads 1.0 to 1.2)"
+                                      : "not an ncdu export (no version number)");
+    }
+    return item < 2 || fail("not an ncdu export (unexpected value)");
+}
+
+// Inside an object every value belongs to a field: an object or array there is skipped whole.
+bool ExportHandler::skipsNested() {
+    const Where where = m_levels.back().where;
+    if (where == Where::Metadata || where == Where::Entry || where == Where::Skipped) {
         m_levels.push_back({Where::Skipped});
         return true;
     }
-    const std::size_t item = level.items++;
-    if (level.where == Where::Outer) {
-        if (item != 2) {
-            return fail("not an ncdu export (unexpected object)");
-        }
-        m_entry = NcduEntry{};
-        m_levels.push_back({Where::Metadata});
+    return false;
+}
+
+bool ExportHandler::StartObject() {
+    if (m_levels.empty()) {
+        return fail("not an ncdu export (no array at the start)");
+    }
+    if (skipsNested()) {
         return true;
     }
-    m_entry = NcduEntry{};
-    m_levels.push_back({Where::Entry});
+    Level& level = m_levels.back();
+    const std::size_t item = level.items++;
+    if (level.where == Where::Outer && item != 2) {
+        return fail("not an ncdu export (unexpected object)");
+    }
+    m_entry.clear();
+    m_levels.push_back({level.where == Where::Outer ? Where::Metadata : Where::Entry});
     return true;
 }
 
-bool ExportHandler::end_object() {
+bool ExportHandler::EndObject(rapidjson::SizeType) {
     const Level closed = m_levels.back();
     m_levels.pop_back();
     if (closed.where == Where::Metadata) {
@@ -162,16 +169,15 @@ bool ExportHandler::end_object() {
     return directory.items == 1 ? describeDirectory(m_entry, directory) : addEntry(m_entry, directory);
 }
 
-bool ExportHandler::start_array(std::size_t) {
+bool ExportHandler::StartArray() {
     if (m_levels.empty()) {
         m_levels.push_back({Where::Outer});
         return true;
     }
-    Level& level = m_levels.back();
-    if (level.where == Where::Metadata || level.where == Where::Entry || level.where == Where::Skipped) {
-        m_levels.push_back({Where::Skipped});
+    if (skipsNested()) {
         return true;
     }
+    Level& level = m_levels.back();
     const std::size_t item = level.items++;
     if (level.where == Where::Outer) {
         if (item != 3 || m_rootSeen) {
@@ -187,7 +193,7 @@ bool ExportHandler::start_array(std::size_t) {
     return enterDirectory();
 }
 
-bool ExportHandler::end_array() {
+bool ExportHandler::EndArray(rapidjson::SizeType) {
     const Level closed = m_levels.back();
     if (closed.where == Where::Directory) {
         return leaveDirectory();
@@ -213,18 +219,18 @@ bool ExportHandler::enterDirectory() {
 bool ExportHandler::describeDirectory(const NcduEntry& entry, Level& directory) {
     DirRecord& record = m_tree.at(directory.node);
     const bool root = record.parent == record.id;
-    if (!entry.name) {
+    if (!entry.named) {
         return fail("a directory without a name");
     }
     if (root) {
-        const std::string path = rawName(*entry.name);
+        const std::string& path = entry.name;
         SurveyFacts& facts = m_tree.mutableFacts();
         facts.root = util::normalizePosixPath(path, "/");
         if (path.empty() || path.find('\0') != std::string::npos) {
             return fail("a surveyed directory without a usable path");
         }
     } else {
-        record.name = rawName(*entry.name);
+        record.name = entry.name;
         if (const std::string wrong = nameProblem(record.name); !wrong.empty()) {
             return fail(wrong);
         }
@@ -292,10 +298,10 @@ bool ExportHandler::leaveDirectory() {
 }
 
 bool ExportHandler::addEntry(const NcduEntry& entry, Level& directory) {
-    if (!entry.name) {
+    if (!entry.named) {
         return fail("an entry without a name");
     }
-    const std::string name = rawName(*entry.name);
+    const std::string& name = entry.name;
     if (const std::string wrong = nameProblem(name); !wrong.empty()) {
         return fail(wrong);
     }
@@ -334,6 +340,22 @@ bool ExportHandler::addFile(const NcduEntry& entry, DirRecord& directory) {
     return true;
 }
 
+// Why a parse that ended early, or before the end of the input, is refused.
+std::string refusal(const rapidjson::ParseResult& parsed, const ExportStream& input) {
+    if (input.atEnd()) {
+        return "truncated: the JSON ends before its last bracket";
+    }
+    if (!parsed.IsError()) {
+        // The parser takes a NUL byte for the end of its input.
+        return "not valid JSON at byte " + std::to_string(input.Tell()) + " (a NUL byte)";
+    }
+    std::string what = rapidjson::GetParseError_En(parsed.Code());
+    if (what.ends_with('.')) {
+        what.pop_back();
+    }
+    return "not valid JSON at byte " + std::to_string(parsed.Offset()) + " (" + what + ")";
+}
+
 }  // namespace
 
 std::shared_ptr<StoredTree> readNcduExport(int fd, const std::string& fileName, const ImportChoice& choice,
@@ -343,17 +365,25 @@ std::shared_ptr<StoredTree> readNcduExport(int fd, const std::string& fileName, 
     facts.counts = true;
     facts.diskUsage = choice.diskUsage;
     facts.hardLinksOnce = choice.hardLinksOnce;
-    ExportBuffer buffer(fd);
-    std::istream input(&buffer);
-    ExportHandler handler(*tree, choice, buffer);
-    const bool parsed =
-        nlohmann::json::sax_parse(input, &handler, nlohmann::json::input_format_t::json, true);
-    if (buffer.readError() != 0) {
-        reason = std::strerror(buffer.readError());
+    ExportStream input(fd);
+    ExportHandler handler(*tree, choice);
+    rapidjson::Reader reader;
+    // Iterative: the nesting lives on the heap, so a deep tree cannot exhaust the stack.
+    const rapidjson::ParseResult parsed = reader.Parse<rapidjson::kParseIterativeFlag>(input, handler);
+    if (input.readError() != 0) {
+        reason = std::strerror(input.readError());
         return nullptr;
     }
-    if (!parsed || !handler.finished()) {
-        reason = handler.error().empty() ? std::string("truncated: the JSON ends early") : handler.error();
+    if (parsed.Code() == rapidjson::kParseErrorTermination) {
+        reason = handler.error();
+        return nullptr;
+    }
+    if (parsed.IsError() || !input.atEnd()) {
+        reason = refusal(parsed, input);
+        return nullptr;
+    }
+    if (!handler.finished()) {
+        reason = handler.error().empty() ? std::string("not an ncdu export") : handler.error();
         return nullptr;
     }
     return tree;

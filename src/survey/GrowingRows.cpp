@@ -76,7 +76,15 @@ void GrowingRows::update(const fs::RowTally& tally) {
     show(0, whole);
     show(1, figuresOf(m_rows[1], tally.ownFiles()));
     for (std::size_t at = 0; at < subRows; ++at) {
-        show(kFirstSubFolderRow + at, figuresOf(m_rows[kFirstSubFolderRow + at], m_readings[at]));
+        SurveyRow next = figuresOf(m_rows[kFirstSubFolderRow + at], m_readings[at]);
+        if (tally.gone(static_cast<std::uint32_t>(at))) {
+            // Vanished since the listing: no figures, as the finished survey shows it.
+            next.bytes.reset();
+            next.totalShare.reset();
+            next.files.reset();
+            next.dirs.reset();
+        }
+        show(kFirstSubFolderRow + at, next);
     }
 }
 

@@ -56,6 +56,19 @@ Change changeOf(const JsonValue& report, const std::string& name) {
             row["files_change"].get<std::int64_t>(), row["dirs_change"].get<std::int64_t>()};
 }
 
+// The listed directories of a compared --depth or --top json report, each as "path status bytes files dirs"
+// with the path below the surveyed directory `root` (the root itself as ".").
+std::vector<std::string> listedChanges(const JsonValue& report, const std::string& root) {
+    std::vector<std::string> lines;
+    for (const JsonValue& row : report["directories"]) {
+        const std::string path = fromBase64(row["path_base64"].get<std::string>());
+        lines.push_back((path == root ? std::string(".") : path.substr(root.size() + 1)) + " " +
+                        row["status"].get<std::string>() + " " + row["bytes_change"].dump() + " " +
+                        row["files_change"].dump() + " " + row["dirs_change"].dump());
+    }
+    return lines;
+}
+
 class SurveyFileReport : public ::testing::Test {
 protected:
     SurveyFileReport() {
@@ -153,6 +166,55 @@ TEST_F(SurveyFileReport, ACompareShowsExactlyTheChangesMade) {
     const ProcessRun kept = report({"--count", "--no-progress", "--compare", file, tree.path()});
     EXPECT_EQ(kept.out.find("削除"), std::string::npos) << "compared with the survey kept last:\n"
                                                         << kept.out;
+}
+
+TEST_F(SurveyFileReport, ACompareOfAListingShowsTheChangesAtEveryLevel) {
+    const std::string file = save();
+    TempTree::removeAll(tree / "alpha/deep");  // removed two levels down, and among the largest before
+    ASSERT_EQ(::rmdir((tree / "alpha/deep").c_str()), 0);
+    tree.write("gamma/empty/g", std::string(50, 'g'));  // grown two levels down
+    tree.write("beta/b2", std::string(1000, 'b'));      // grown
+    tree.write("delta/sub/d", "dd");                    // new, with a new directory below it
+    const std::string later = files / "later.db";
+    expectCleanExit(report({"--count", "--no-progress", "--save", later, tree.path()}));
+
+    const std::vector<std::string> depth = {
+        ". kept 752 2 1",
+        "alpha kept -300 -1 -1",
+        "alpha/deep removed -300 -1 0",  // after what alpha still holds
+        "beta kept 1000 1 0",
+        "delta new 2 1 1",
+        "delta/sub new 2 1 0",
+        "gamma kept 50 1 0",
+        "gamma/empty kept 50 1 0",
+        std::string("odd\xff kept 0 0 0", 15),
+    };
+    const auto listed = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(),
+                         {"--count", "--format", "json", "--no-progress", "--compare", file});
+        const ProcessRun run = report(arguments);
+        expectCleanExit(run);
+        const auto json = jsonReport(run);
+        return json ? listedChanges(*json, tree.path()) : std::vector<std::string>{};
+    };
+    EXPECT_EQ(listed({"--depth", "2", tree.path()}), depth);
+    EXPECT_EQ(listed({"--depth", "2", "--open", later}), depth);  // from two kept surveys, no walk
+    // The largest now, then the largest before that are gone.
+    EXPECT_EQ(listed({"--top", "3", "--open", later}),
+              (std::vector<std::string>{"beta kept 1000 1 0", "alpha kept -300 -1 -1", "gamma kept 50 1 0",
+                                        "alpha/deep removed -300 -1 0"}));
+
+    const ProcessRun text = report({"--count", "--depth", "1", "--compare", file, "--open", later});
+    EXPECT_NE(text.out.find("  alpha"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("-300"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("新規"), std::string::npos) << text.out;
+    const ProcessRun csv =
+        report({"--count", "--format", "csv", "--top", "1", "--compare", file, "--open", later});
+    EXPECT_NE(csv.out.find(",bytes_change,files_change,dirs_change,change_complete,status\r\n"),
+              std::string::npos)
+        << csv.out;
+    EXPECT_NE(csv.out.find("/beta,1,2320,"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find(",1000,1,0,true,kept\r\n"), std::string::npos) << csv.out;
 }
 
 TEST_F(SurveyFileReport, ExportsOfNcduAndGduOpenToFindsFigures) {

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
+#include <csignal>
+#include <thread>
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "store/NcduExport.h"
 #include "store/StoredTree.h"
@@ -23,6 +27,27 @@ protected:
     std::string refused(std::string_view json) {
         EXPECT_EQ(read(json), nullptr) << json;
         return reason;
+    }
+
+    // Reads `json` through a pipe that hands it over in `piece`-byte writes: every read comes up short.
+    std::shared_ptr<StoredTree> readPiecemeal(const std::string& json, std::size_t piece) {
+        ::signal(SIGPIPE, SIG_IGN);  // a reader that stops early closes its end under the writer
+        int ends[2];
+        EXPECT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+        util::UniqueFd readEnd(ends[0]);
+        std::thread writer([&json, piece, fd = util::UniqueFd(ends[1])] {
+            for (std::size_t at = 0; at < json.size(); at += piece) {
+                const std::string_view part = std::string_view(json).substr(at, piece);
+                if (::write(fd.get(), part.data(), part.size()) != static_cast<ssize_t>(part.size())) {
+                    return;
+                }
+            }
+        });
+        reason.clear();
+        auto tree = readNcduExport(readEnd.get(), "pipe", {}, reason);
+        readEnd.reset();  // a writer still writing stops at once
+        writer.join();
+        return tree;
     }
 
     test::TempTree files;
@@ -88,7 +113,48 @@ TEST_F(NcduExportTest, StreamsANestingAHundredThousandDeep) {
     EXPECT_EQ(tree->record(tree->rootId())->dirs, std::uint64_t{kDepth - 1});
 }
 
+// An export of `files` files of `size` bytes each in one directory, with names that straddle the reader's
+// block boundaries and a field of 300,000 bytes, longer than a block.
+std::string largeExport(int files, std::uint64_t size) {
+    std::string json = std::string(kHead) + R"([{"name":"/big"},{"name":"f","note":")" +
+                       std::string(300000, 'L') + R"(","asize":)" + std::to_string(size) + "}";
+    for (int i = 0; i < files; ++i) {
+        // An escape and raw UTF-8 in every name.
+        json += R"(,{"name":"file-)" + std::to_string(i) + R"(-\u00e9-)" + "\xe6\x97\xa5" +
+                R"(-padding","asize":)" + std::to_string(size) + "}";
+    }
+    return json + "]]";
+}
+
+TEST_F(NcduExportTest, ReadsLargeExportsWhateverTheReadsHandOver) {
+    constexpr int kFiles = 20000;  // about 1 MB: several of the reader's blocks
+    const std::string json = largeExport(kFiles, 3);
+    for (const std::size_t piece : {std::size_t{1000}, std::size_t{65536}, json.size()}) {
+        const auto tree = readPiecemeal(json, piece);
+        ASSERT_NE(tree, nullptr) << reason;
+        EXPECT_EQ(tree->record(tree->rootId())->files, std::uint64_t{kFiles + 1}) << piece;
+        EXPECT_EQ(tree->record(tree->rootId())->bytes, std::uint64_t{3 * (kFiles + 1)}) << piece;
+    }
+    const auto fromFile = read(json);
+    ASSERT_NE(fromFile, nullptr) << reason;
+    EXPECT_EQ(fromFile->record(fromFile->rootId())->files, std::uint64_t{kFiles + 1});
+    EXPECT_EQ(readPiecemeal(json.substr(0, json.size() - 1), 4096), nullptr);
+    EXPECT_NE(reason.find("truncated"), std::string::npos) << reason;
+}
+
+TEST_F(NcduExportTest, EveryCutOfAnExportIsRefusedAsTruncated) {
+    for (std::size_t length = 1; length < kTree.size(); ++length) {
+        EXPECT_EQ(readPiecemeal(kTree.substr(0, length), 64), nullptr) << length;
+        EXPECT_NE(reason.find("truncated"), std::string::npos) << length << ": " << reason;
+    }
+}
+
 TEST_F(NcduExportTest, RefusesBrokenAndHostileExportsWithTheReason) {
+    std::string withNul = kTree;
+    withNul += '\0';
+    withNul += "]";
+    EXPECT_NE(refused(withNul).find("NUL byte"), std::string::npos);
+    EXPECT_NE(refused(kTree + "[]").find("not valid JSON"), std::string::npos);
     EXPECT_NE(refused(kTree.substr(0, kTree.size() / 2)).find("truncated"), std::string::npos);
     EXPECT_NE(refused(R"([1,2,{},[{"name":"/x"},{"name":"f",}]])").find("not valid JSON"), std::string::npos);
     EXPECT_NE(refused(R"([2,0,{},[{"name":"/x"}]])").find("major version"), std::string::npos);
