@@ -123,11 +123,18 @@ void CompareModeTest::showsExactlyTheKnownChanges() {
     QCOMPARE(lines[0], QStringLiteral("Directory Name\tSize(bytes)\t増減\tTotal%\tUsed%\tFiles\tDirs"));
     QCOMPARE(lines[6], QStringLiteral("gone\t\t削除 -500\t\t\t\t"));
 
-    // Every change is whole on screen: the column grew to its widest text.
+    // Every text and header is whole on screen, the names too: the seven columns fit the window.
     const QFontMetrics metrics(form.gridList()->font());
-    for (int row = 0; row < grid.rowCount(); ++row) {
-        QVERIFY(form.gridList()->columnWidth(kChange) > metrics.horizontalAdvance(grid.text(row, kChange)));
+    const QFontMetrics headerMetrics(form.gridList()->horizontalHeader()->font());
+    for (int column = 0; column < grid.columnCount(); ++column) {
+        const int width = form.gridList()->columnWidth(column);
+        QVERIFY(width > headerMetrics.horizontalAdvance(grid.shownHeader(column)));
+        for (int row = 0; row < grid.rowCount(); ++row) {
+            QVERIFY2(width > metrics.horizontalAdvance(grid.text(row, column)),
+                     qPrintable(grid.text(row, column)));
+        }
     }
+    QVERIFY(form.gridList()->horizontalHeader()->length() <= form.gridList()->viewport()->width());
 
     // A second check keeps compare mode and compares the new walk; while the run writes figures, no row
     // shows a change.

@@ -9,6 +9,8 @@
 // largest sub-directory and back up N times and prints how long each double-click took until its rows were
 // on show. --stop MS presses "中止" MS milliseconds into the survey: the picture shows what the stop kept.
 // --open FILE shows the survey file FILE instead of surveying DIR, as "調査を開く..." does.
+// --compare OLD opens the survey file (or export) OLD in compare mode before the survey: the picture shows
+// the change column.
 // Run it under a real X server (script/screenshot uses Xvfb) to see what a user sees.
 #include <algorithm>
 #include <cstdio>
@@ -32,6 +34,7 @@
 #include "DarkPalette.h"
 #include "fs/LinuxFileSystem.h"
 #include "survey/SurveyEngine.h"
+#include "ui/CompareMode.h"
 #include "ui/DirectoryList.h"
 #include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
@@ -133,7 +136,7 @@ int main(int argc, char* argv[]) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: %s DIR OUT.png [count] [dark] [screen] [--during] [--drill] [--sort] [--menu] "
-                     "[--time N] [--stop MS] [--open FILE]\n",
+                     "[--time N] [--stop MS] [--open FILE] [--compare OLD]\n",
                      argv[0]);
         return 2;
     }
@@ -147,9 +150,13 @@ int main(int argc, char* argv[]) {
     int rounds = 0;
     int stopAfter = -1;
     QString openFile;
+    QString compared;
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc) {
             openFile = QString::fromLocal8Bit(argv[++i]);
+        }
+        if (std::strcmp(argv[i], "--compare") == 0 && i + 1 < argc) {
+            compared = QString::fromLocal8Bit(argv[++i]);
         }
         if (std::strcmp(argv[i], "--stop") == 0 && i + 1 < argc) {
             stopAfter = std::atoi(argv[++i]);
@@ -180,6 +187,10 @@ int main(int argc, char* argv[]) {
         grabDuringTheRun(window, QString::fromLocal8Bit(argv[2]));
     }
     QTimer::singleShot(300, &window, [&] {
+        if (!compared.isEmpty() && !window.compareMode()->open(compared)) {
+            QApplication::exit(1);
+            return;
+        }
         if (stopAfter >= 0) {
             // Fires inside the survey's yields: the run goes on beneath it.
             QTimer::singleShot(stopAfter, &window, [&window] { window.cmdMain(0)->click(); });
