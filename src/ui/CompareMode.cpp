@@ -94,7 +94,7 @@ bool CompareMode::open(const QString& fileName) {
         m_grid.setComparing(true);
         QHeaderView& header = *m_form.gridList()->horizontalHeader();
         header.moveSection(header.visualIndex(GridModel::kChangeColumn), kChangePlace);
-        m_form.refitGridColumn(GridModel::kChangeColumn);
+        m_form.refitGridColumns();
     }
     m_compareAgain = true;
     QTimer::singleShot(0, this, &CompareMode::compareNow);
@@ -111,7 +111,7 @@ void CompareMode::stop() {
         m_explorer.restoreSurveyOrder();
     }
     m_grid.setComparing(false);
-    m_form.refitGridColumn(static_cast<int>(survey::Column::Name));
+    m_form.refitGridColumns();
 }
 
 void CompareMode::rowsFinal() {
@@ -164,7 +164,7 @@ void CompareMode::compareNow() {
         return;
     }
     m_grid.setChanges(std::move(compared->value()));
-    m_form.refitGridColumn(-1);
+    m_form.refitGridColumns();
 }
 
 void CompareMode::showProblem(const QString& what, const std::string& reason) {

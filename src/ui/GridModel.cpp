@@ -9,8 +9,7 @@ namespace trelmark::ui {
 
 namespace {
 
-// As wide as Size(bytes): "増減" takes four places of the fixed-pitch font.
-const GridModel::Column kChangeHeading{QStringLiteral("増減            "), Qt::AlignRight};
+const GridModel::Column kChangeHeading{QStringLiteral("増減"), Qt::AlignRight};
 
 QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -181,6 +180,13 @@ const GridModel::Column& GridModel::column(int column) const {
     return column == kChangeColumn ? kChangeHeading : m_columns.at(static_cast<std::size_t>(column));
 }
 
+QString GridModel::shownHeader(int column) const {
+    if (column < 0 || column >= columnCount()) {
+        return {};
+    }
+    return m_comparing ? this->column(column).header.trimmed() : this->column(column).header;
+}
+
 QString GridModel::text(int row, int column) const {
     if (column == kChangeColumn) {
         const store::ComparedRow* const compared = m_comparing ? change(row) : nullptr;
@@ -239,7 +245,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) {
-        return column(section).header;
+        return shownHeader(section);
     }
     if (role == Qt::TextAlignmentRole) {
         return static_cast<int>((column(section).alignment | Qt::AlignVCenter).toInt());

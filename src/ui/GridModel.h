@@ -66,6 +66,9 @@ public:
     [[nodiscard]] const survey::SurveyRow* figures(int row) const;
     // A column's header and alignment; kChangeColumn's too.
     [[nodiscard]] const Column& column(int column) const;
+    // The header as the view shows it: in compare mode without the trailing blanks, so that the seventh
+    // column takes no more room than the figures need.
+    [[nodiscard]] QString shownHeader(int column) const;
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;

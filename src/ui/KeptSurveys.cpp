@@ -3,9 +3,12 @@
 
 #include <deque>
 
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <QShortcut>
 #include <QTableView>
@@ -15,10 +18,12 @@
 #include "store/StoredFileSystem.h"
 #include "store/SurveyFileWriter.h"
 #include "store/SurveyOpening.h"
+#include "survey/AsideCall.h"
 #include "survey/MapTree.h"
 #include "survey/SurveyEngine.h"
 #include "ui/GridExplorer.h"
 #include "ui/LateAnswers.h"
+#include "ui/NoteLine.h"
 #include "ui/PathLookups.h"
 #include "ui/TextConversion.h"
 #include "ui/frmMain.h"
@@ -278,7 +283,7 @@ void KeptSurveys::showAt(const std::string& path) {
              QStringLiteral("」\n") + QString::fromStdString(m_tree->damage()));
     }
     const std::uint64_t showing = ++m_showing;
-    m_window.noteFromWalk(note(false));
+    m_window.noteFromWalk(note());
     // The path controls follow only a directory that exists here; a dead share answers late or never.
     const std::shared_ptr<const PathLookups> lookups = PathLookups::system();
     const auto here = m_answers->ask<std::optional<bool>>(
@@ -290,6 +295,8 @@ void KeptSurveys::showAt(const std::string& path) {
         });
     if (here && here->value_or(false)) {
         follow(path, showing);
+    } else {
+        showRoot(true);
     }
     emit shown(QByteArray::fromStdString(path));
 }
@@ -299,28 +306,52 @@ void KeptSurveys::follow(const std::string& path, std::uint64_t showing) {
         return;
     }
     m_window.showPathInControls(path);
-    m_window.noteFromWalk(note(true));
+    showRoot(false);
 }
 
-QString KeptSurveys::note(bool following) const {
-    const store::SurveyFacts& facts = m_tree->facts();
-    QString text =
-        facts.started > 0
-            ? QDateTime::fromSecsSinceEpoch(facts.started).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-            : QStringLiteral("「") + QFileInfo(toDisplay(m_tree->fileName())).fileName() +
-                  QStringLiteral("」");
-    text += QStringLiteral(" の調査");
-    if (!facts.host.empty()) {
-        text += QStringLiteral("（") + toDisplay(facts.host) + QStringLiteral("）");
-    }
-    if (following) {
-        return text;
-    }
-    // The root's path may be longer than the grid is wide: elided in its middle, the rest stays whole.
-    text += QStringLiteral(": ");
+QString KeptSurveys::note() const {
     const QFontMetrics metrics(m_window.m_canvas->font());
-    const int room = m_window.m_gridList->width() - metrics.horizontalAdvance(text) - 4;
-    return text + metrics.elidedText(toDisplay(facts.root), Qt::ElideMiddle, std::max(room, 0));
+    return surveyNote(m_tree->facts(), toDisplay(m_tree->fileName()), metrics,
+                      roomBeside(m_window.m_labelFromWalk));
+}
+
+int KeptSurveys::roomBeside(const QWidget* line) const {
+    const int height = QFontMetrics(m_window.m_canvas->font()).height();
+    const int top =
+        line != nullptr ? line->geometry().top() : m_window.m_checkFiles->geometry().top() - 1 - height;
+    const QRect grid = m_window.m_gridList->geometry();
+    return roomOnLine(*m_window.m_canvas, {grid.left(), top, grid.width(), height},
+                      {m_window.m_labelFromWalk, m_rootLabel});
+}
+
+void KeptSurveys::showRoot(bool shown) {
+    if (!shown) {
+        if (m_rootLabel != nullptr) {
+            m_rootLabel->hide();
+        }
+        return;
+    }
+    if (m_rootLabel == nullptr) {
+        // Made only now, like the note above it, which it completes: the survey's directory is not here.
+        m_rootLabel = new QLabel(m_window.m_canvas);
+        m_rootLabel->setObjectName(QStringLiteral("labelSurveyRoot"));
+        m_rootLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    m_rootLabel->hide();
+    const QString root = toDisplay(m_tree->facts().root);
+    const QFontMetrics metrics(m_rootLabel->font());
+    const QRect box = m_window.m_checkFiles->geometry();
+    const int height = metrics.height();
+    const int top = box.top() + (box.height() - height) / 2;
+    m_rootLabel->setGeometry(0, top, 1, height);
+    const int room = std::max(roomBeside(m_rootLabel), 0);
+    // A path may be elided in its middle; a screen reader reads it whole.
+    const QString text = metrics.elidedText(root, Qt::ElideMiddle, room);
+    m_rootLabel->setText(text);
+    m_rootLabel->setAccessibleName(root);
+    const int width = std::min(metrics.horizontalAdvance(text) + 2, room);
+    m_rootLabel->setGeometry(m_window.m_gridList->geometry().right() + 1 - width, top, width, height);
+    m_rootLabel->show();
 }
 
 void KeptSurveys::leave() {
@@ -329,14 +360,28 @@ void KeptSurveys::leave() {
     if (!opened()) {
         return;
     }
+    showRoot(false);
     m_window.m_state.fsoSystem = std::move(m_machine);
     m_tree.reset();
     m_map.reset();
 }
 
 std::shared_ptr<const survey::MapTree> KeptSurveys::map() {
-    if (opened() && !m_map) {
-        m_map = mapOf(*m_tree);
+    if (!opened() || m_map) {
+        return m_map;
+    }
+    // Every directory of the file is read: on a worker, while the window paints but takes no input that
+    // could use the tree meanwhile (it comes once the map is read).
+    const std::shared_ptr<store::StoredTree> tree = m_tree;
+    m_window.setBusyPointer(true);
+    auto read = survey::callAside([tree] { return mapOf(*tree); },
+                                  [] {
+                                      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                                      return true;
+                                  });
+    m_window.setBusyPointer(false);
+    if (tree == m_tree && read) {
+        m_map = std::move(*read);
     }
     return m_map;
 }

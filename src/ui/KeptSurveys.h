@@ -11,6 +11,9 @@
 #include <QObject>
 #include <QString>
 
+class QLabel;
+class QWidget;
+
 #include "fs/WalkedTree.h"
 #include "survey/ReportData.h"
 
@@ -98,11 +101,17 @@ private:
     void enter(const QString& fileName, const Opening& opening);
     void showAt(const std::string& path);
     void follow(const std::string& path, std::uint64_t showing);
-    [[nodiscard]] QString note(bool following) const;
+    // The note line: when and where the opened survey was made.
+    [[nodiscard]] QString note() const;
+    // The width a note may take on the line of `line` (nullptr: the note line), right of every control there.
+    [[nodiscard]] int roomBeside(const QWidget* line) const;
+    // The survey's root under the note, while the path controls cannot follow it.
+    void showRoot(bool shown);
     void tell(const QString& text) const;
 
     frmMain& m_window;
     LateAnswers* m_answers;
+    QLabel* m_rootLabel = nullptr;
     std::optional<KeptRun> m_kept;
     std::optional<KeptRun> m_running;
     bool m_saving = false;

@@ -52,9 +52,10 @@ public:
     // What the window manager's frame takes around the client area: the real frame once the window is
     // shown in one, an allowance for a title bar before.
     [[nodiscard]] QMargins frameAllowance() const;
-    // After a grid column came or went: `column` back to its header's width, then every column fitted to
-    // its texts as fitGridColumns does.
-    void refitGridColumn(int column);
+    // After a grid column came or went: every column back to its shown header's width (as InitGrid sets
+    // them), then fitted to its texts as fitGridColumns does; in compare mode the name column then takes
+    // whatever room the figures leave.
+    void refitGridColumns();
 
 protected:
     // What a header section takes beyond its text: the padding on both sides and the right border that
@@ -79,6 +80,9 @@ protected:
     void fitGridColumns();
     // The same for one new text of a column, while a run writes it: a figure never waits to be whole.
     void fitGridCell(int column, const QString& text);
+    // The width InitGrid gives a column: its header text in the grid's font. The headers of compare mode,
+    // without the blanks that widen them, are measured in the header's font too.
+    [[nodiscard]] int headerWidth(int column) const;
 
     QScrollArea* m_scroll = nullptr;
     QWidget* m_canvas = nullptr;

@@ -192,13 +192,25 @@ void MainForm::fitGridColumns() {
     m_gridList->setColumnWidth(kNameColumn, name);
 }
 
-void MainForm::refitGridColumn(int column) {
-    if (column >= 0 && column < m_grid->columnCount()) {
-        const QFontMetrics metrics(m_gridList->font());
-        m_gridList->setColumnWidth(column,
-                                   metrics.horizontalAdvance(m_grid->column(column).header) + kHeaderExtra);
+int MainForm::headerWidth(int column) const {
+    const QString text = m_grid->shownHeader(column);
+    const int width = QFontMetrics(m_gridList->font()).horizontalAdvance(text) + kHeaderExtra;
+    if (!m_grid->comparing()) {
+        return width;
+    }
+    const QHeaderView& header = *m_gridList->horizontalHeader();
+    return std::max(width, header.fontMetrics().horizontalAdvance(text) + kHeaderExtra);
+}
+
+void MainForm::refitGridColumns() {
+    for (int column = 0; column < m_grid->columnCount(); ++column) {
+        m_gridList->setColumnWidth(column, headerWidth(column));
     }
     fitGridColumns();
+    if (m_grid->comparing()) {
+        m_gridList->setColumnWidth(kNameColumn,
+                                   std::max(m_gridList->columnWidth(kNameColumn), nameColumnCap()));
+    }
 }
 
 void MainForm::describeControls() {

@@ -57,10 +57,8 @@ void frmMain::InitGrid() {
     m_grid->clear();
     m_grid->setDataRowCount(1);
     m_grid->showHeadings();
-    const QFontMetrics metrics(m_gridList->font());
     for (int column = 0; column < GridModel::kColumns; ++column) {
-        m_gridList->setColumnWidth(column,
-                                   metrics.horizontalAdvance(m_grid->column(column).header) + kHeaderExtra);
+        m_gridList->setColumnWidth(column, headerWidth(column));
     }
 }
 

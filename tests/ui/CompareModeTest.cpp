@@ -19,6 +19,7 @@
 #include "ui/CompareMode.h"
 #include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
+#include "ui/KeptSurveys.h"
 
 using namespace trelmark;
 
@@ -74,6 +75,7 @@ private slots:
     void sortsByTheChangeWithRemovedRowsLast();
     void drillDownIsComparedByPath();
     void leavingRestoresTheSixColumns();
+    void anOpenedSurveyIsComparedWithAnExport();
     void aFileThatIsNoSurveyIsSaidAndChangesNothing();
 
 private:
@@ -123,11 +125,18 @@ void CompareModeTest::showsExactlyTheKnownChanges() {
     QCOMPARE(lines[0], QStringLiteral("Directory Name\tSize(bytes)\t増減\tTotal%\tUsed%\tFiles\tDirs"));
     QCOMPARE(lines[6], QStringLiteral("gone\t\t削除 -500\t\t\t\t"));
 
-    // Every change is whole on screen: the column grew to its widest text.
+    // Every text and header is whole on screen, the names too: the seven columns fit the window.
     const QFontMetrics metrics(form.gridList()->font());
-    for (int row = 0; row < grid.rowCount(); ++row) {
-        QVERIFY(form.gridList()->columnWidth(kChange) > metrics.horizontalAdvance(grid.text(row, kChange)));
+    const QFontMetrics headerMetrics(form.gridList()->horizontalHeader()->font());
+    for (int column = 0; column < grid.columnCount(); ++column) {
+        const int width = form.gridList()->columnWidth(column);
+        QVERIFY(width > headerMetrics.horizontalAdvance(grid.shownHeader(column)));
+        for (int row = 0; row < grid.rowCount(); ++row) {
+            QVERIFY2(width > metrics.horizontalAdvance(grid.text(row, column)),
+                     qPrintable(grid.text(row, column)));
+        }
     }
+    QVERIFY(form.gridList()->horizontalHeader()->length() <= form.gridList()->viewport()->width());
 
     // A second check keeps compare mode and compares the new walk; while the run writes figures, no row
     // shows a change.
@@ -223,6 +232,36 @@ void CompareModeTest::leavingRestoresTheSixColumns() {
     QTest::qWait(50);
     QCOMPARE(form.gridModel()->columnCount(), 6);
     QCOMPARE(columnWidths(form), expected);
+
+    // Entered again, the column is back in its place.
+    QVERIFY(form.compareMode()->open(QString::fromStdString(changed.old)));
+    QVERIFY(compared(form));
+    QCOMPARE(shownHeaders(form),
+             QStringList({"Directory Name", "Size(bytes)", "増減", "Total%", "Used%", "Files", "Dirs"}));
+}
+
+// The earlier side an ncdu JSON export of the tree as it was, the later one a kept survey of the tree now,
+// opened in the window: the same changes as against a walk.
+void CompareModeTest::anOpenedSurveyIsComparedWithAnExport() {
+    const Changed changed;
+    const std::string root = test::canonical(changed.tree.path());
+    const std::string now = changed.files / "now.trelmark";
+    test::keepSurvey(root, now);
+    changed.files.write("before.json", R"([1,2,{"progname":"ncdu","progver":"2.3","timestamp":1700000000},)"
+                                       R"([{"name":")" +
+                                           root +
+                                           R"("},{"name":"top.txt","asize":1000},)"
+                                           R"([{"name":"same"},{"name":"s","asize":50}],)"
+                                           R"([{"name":"grows"},{"name":"g1","asize":100}],)"
+                                           R"([{"name":"gone"},{"name":"x","asize":500}]]])");
+    test::WindowFixture window(changed.tree.path());
+    ui::frmMain& form = *window.form;
+    form.show();
+    QVERIFY(form.compareMode()->open(QString::fromStdString(changed.files / "before.json")));
+    form.keptSurveys().open(QString::fromStdString(now));
+    QVERIFY(compared(form));
+    QCOMPARE(shownChanges(form), QStringList({"ALL FILES=+580", ".=+10", "fresh=新規 +70", "grows=+1,000",
+                                              "same=0", "gone=削除 -500"}));
 }
 
 void CompareModeTest::aFileThatIsNoSurveyIsSaidAndChangesNothing() {

@@ -72,21 +72,11 @@ private slots:
     void drillDownShowsTheWalksFiguresAndTheControlsFollow();
     void headerClicksSortWithTheTopRowsPinned();
     void contextMenuCopiesOpensSavesAndAsksForTheMap();
-
-private:
-    // alpha (a1: 300, deeper/a2: 700), Beta (b1: 2000), gamma (empty); 1000 bytes of the root's own.
-    static void makeTree(const test::TempTree& tree) {
-        tree.write("top.txt", std::string(1000, 'x'));
-        tree.write("alpha/a1", std::string(300, 'x'));
-        tree.write("alpha/deeper/a2", std::string(700, 'x'));
-        tree.write("Beta/b1", std::string(2000, 'x'));
-        tree.mkdir("gamma");
-    }
 };
 
 void GridExplorerTest::drillDownShowsTheWalksFiguresAndTheControlsFollow() {
     test::TempTree tree;
-    makeTree(tree);
+    test::makeGridTree(tree);
     test::WindowFixture window(tree.path());
     ui::frmMain& form = *window.form;
     form.show();
@@ -142,7 +132,7 @@ void GridExplorerTest::drillDownShowsTheWalksFiguresAndTheControlsFollow() {
 
 void GridExplorerTest::headerClicksSortWithTheTopRowsPinned() {
     test::TempTree tree;
-    makeTree(tree);
+    test::makeGridTree(tree);
     test::WindowFixture window(tree.path());
     ui::frmMain& form = *window.form;
     form.show();
@@ -178,7 +168,7 @@ void GridExplorerTest::headerClicksSortWithTheTopRowsPinned() {
 
 void GridExplorerTest::contextMenuCopiesOpensSavesAndAsksForTheMap() {
     test::TempTree tree;
-    makeTree(tree);
+    test::makeGridTree(tree);
     tree.write("\xff\xfe/x", "abc");  // a name that is not UTF-8
     test::WindowFixture window(tree.path());
     ui::frmMain& form = *window.form;

@@ -8,6 +8,9 @@
 // first), --menu opens the context menu of the first sub-directory's row; --time N drills down into the
 // largest sub-directory and back up N times and prints how long each double-click took until its rows were
 // on show. --stop MS presses "中止" MS milliseconds into the survey: the picture shows what the stop kept.
+// --open FILE shows the survey file FILE instead of surveying DIR, as "調査を開く..." does.
+// --compare OLD opens the survey file (or export) OLD in compare mode before the survey: the picture shows
+// the change column.
 // Run it under a real X server (script/screenshot uses Xvfb) to see what a user sees.
 #include <algorithm>
 #include <cstdio>
@@ -31,10 +34,12 @@
 #include "DarkPalette.h"
 #include "fs/LinuxFileSystem.h"
 #include "survey/SurveyEngine.h"
+#include "ui/CompareMode.h"
 #include "ui/DirectoryList.h"
 #include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
 #include "ui/GridSortModel.h"
+#include "ui/KeptSurveys.h"
 #include "ui/frmMain.h"
 
 namespace {
@@ -131,7 +136,7 @@ int main(int argc, char* argv[]) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: %s DIR OUT.png [count] [dark] [screen] [--during] [--drill] [--sort] [--menu] "
-                     "[--time N] [--stop MS]\n",
+                     "[--time N] [--stop MS] [--open FILE] [--compare OLD]\n",
                      argv[0]);
         return 2;
     }
@@ -144,7 +149,15 @@ int main(int argc, char* argv[]) {
     bool during = false;
     int rounds = 0;
     int stopAfter = -1;
+    QString openFile;
+    QString compared;
     for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc) {
+            openFile = QString::fromLocal8Bit(argv[++i]);
+        }
+        if (std::strcmp(argv[i], "--compare") == 0 && i + 1 < argc) {
+            compared = QString::fromLocal8Bit(argv[++i]);
+        }
         if (std::strcmp(argv[i], "--stop") == 0 && i + 1 < argc) {
             stopAfter = std::atoi(argv[++i]);
         }
@@ -174,11 +187,19 @@ int main(int argc, char* argv[]) {
         grabDuringTheRun(window, QString::fromLocal8Bit(argv[2]));
     }
     QTimer::singleShot(300, &window, [&] {
+        if (!compared.isEmpty() && !window.compareMode()->open(compared)) {
+            QApplication::exit(1);
+            return;
+        }
         if (stopAfter >= 0) {
             // Fires inside the survey's yields: the run goes on beneath it.
             QTimer::singleShot(stopAfter, &window, [&window] { window.cmdMain(0)->click(); });
         }
-        window.cmdMain(1)->click();
+        if (openFile.isEmpty()) {
+            window.cmdMain(1)->click();
+        } else {
+            window.keptSurveys().open(openFile);
+        }
         if (rounds > 0) {
             QApplication::exit(timedDrillDown(window, rounds) < 0 ? 1 : 0);
             return;
