@@ -76,6 +76,23 @@ std::string csvChangeFields(const store::ComparedRow& compared) {
 
 constexpr std::string_view kCsvChangeKeys = ",bytes_change,files_change,dirs_change,change_complete,status";
 
+// A csv report's head (its header and the drive's records) with the compared fields: named in the header,
+// empty in the drive's records, so that every record has the header's fields.
+std::string withChangeFields(std::string head) {
+    const std::string empty(
+        static_cast<std::size_t>(std::count(kCsvChangeKeys.begin(), kCsvChangeKeys.end(), ',')), ',');
+    std::string out;
+    for (std::size_t at = 0, line = 0; at < head.size(); ++line) {
+        const std::size_t end = head.find("\r\n", at);
+        const std::size_t stop = end == std::string::npos ? head.size() : end;
+        out.append(head, at, stop - at);
+        out += line == 0 ? std::string(kCsvChangeKeys) : empty;
+        out += "\r\n";
+        at = stop + 2;
+    }
+    return out;
+}
+
 void addJsonChangeFields(nlohmann::ordered_json& row, const store::ComparedRow& compared) {
     const auto field = [](const std::optional<std::int64_t>& change) {
         return change ? nlohmann::ordered_json(*change) : nlohmann::ordered_json();
@@ -155,9 +172,7 @@ std::string formatComparedText(const survey::ReportData& data, const std::vector
 std::string formatComparedCsv(const survey::ReportData& data, const std::vector<store::ComparedRow>& rows) {
     survey::ReportData head = data;
     head.rows.clear();
-    std::string out = survey::formatCsv(head);
-    // The header's own line end: the compared fields go before it.
-    out.insert(out.find("\r\n"), kCsvChangeKeys);
+    std::string out = withChangeFields(survey::formatCsv(head));
     survey::ReportData one;
     for (const store::ComparedRow& compared : rows) {
         one.rows = {compared.row};
@@ -203,8 +218,7 @@ std::string formatComparedTreeCsv(const survey::ReportData& data,
                                   const std::vector<store::ComparedRow>& rows) {
     survey::ReportData head = data;
     head.rows.clear();
-    std::string out = formatTreeCsv(head, {});
-    out.insert(out.find("\r\n"), kCsvChangeKeys);
+    std::string out = withChangeFields(formatTreeCsv(head, {}));
     const survey::ReportData none;
     for (const store::ComparedRow& compared : rows) {
         std::string record = formatTreeCsv(none, {treeRowOf(compared)});

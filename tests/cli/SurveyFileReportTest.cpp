@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -163,6 +165,21 @@ TEST_F(SurveyFileReport, ACompareShowsExactlyTheChangesMade) {
     EXPECT_NE(text.out.find("+1,000"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("削除"), std::string::npos);
     EXPECT_NE(text.out.find("新規"), std::string::npos);
+    // Every csv record has the header's fields, the drive's too (no name here holds a comma or quote).
+    for (const std::vector<std::string>& listing : {std::vector<std::string>{}, {"--depth", "1"}}) {
+        std::vector<std::string> arguments = {"--format", "csv", "--no-progress", "--compare", earlier};
+        arguments.insert(arguments.end(), listing.begin(), listing.end());
+        arguments.push_back(tree.path());
+        const ProcessRun csv = report(arguments);
+        std::set<long> fields;
+        for (std::size_t at = 0; at < csv.out.size();) {
+            const std::size_t end = csv.out.find("\r\n", at);
+            fields.insert(std::count(csv.out.begin() + static_cast<long>(at),
+                                     csv.out.begin() + static_cast<long>(end), ','));
+            at = end + 2;
+        }
+        EXPECT_EQ(fields.size(), 1U) << csv.out;
+    }
     const ProcessRun kept = report({"--count", "--no-progress", "--compare", file, tree.path()});
     EXPECT_EQ(kept.out.find("削除"), std::string::npos) << "compared with the survey kept last:\n"
                                                         << kept.out;
