@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Compare mode in the window: a survey kept before known changes to a tree, then the window's surveys of
 // the tree joined with it (the change column, new and removed rows, sorting, drill-down, leaving the mode).
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -60,6 +61,17 @@ void check(ui::frmMain& form) {
     QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
 }
 
+// Accepts the next message box once it shows, and keeps its title and text.
+void catchMessage(QWidget& window, QString& said) {
+    QTimer::singleShot(0, &window, [&said] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr) {
+            said = box->windowTitle() + u'|' + box->text();
+            box->accept();
+        }
+    });
+}
+
 // Waits until the change column is filled (the comparison runs aside, after the run has unwound).
 bool compared(const ui::frmMain& form) {
     return QTest::qWaitFor([&] { return !form.gridModel()->text(0, kChange).isEmpty(); }, 5000);
@@ -77,6 +89,7 @@ private slots:
     void leavingRestoresTheSixColumns();
     void anOpenedSurveyIsComparedWithAnExport();
     void aFileThatIsNoSurveyIsSaidAndChangesNothing();
+    void damageFoundWhileComparingIsSaidAndEndsTheMode();
 
 private:
     // A kept survey of a tree, then known changes: a file added at the top, a directory removed, a
@@ -274,13 +287,7 @@ void CompareModeTest::aFileThatIsNoSurveyIsSaidAndChangesNothing() {
     check(form);
     const QList<int> widths = columnWidths(form);
     QString said;
-    QTimer::singleShot(0, &form, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box != nullptr) {
-            said = box->windowTitle() + u'|' + box->text();
-            box->accept();
-        }
-    });
+    catchMessage(form, said);
     QVERIFY(!form.compareMode()->open(QString::fromStdString(notSurvey)));
     QVERIFY(said.startsWith(QStringLiteral("Trelmark|比較する調査を開けません「") +
                             QString::fromStdString(notSurvey) + QStringLiteral("」\n")));
@@ -288,6 +295,39 @@ void CompareModeTest::aFileThatIsNoSurveyIsSaidAndChangesNothing() {
     QVERIFY(!form.compareMode()->active());
     QCOMPARE(form.gridModel()->columnCount(), 6);
     QCOMPARE(columnWidths(form), widths);
+}
+
+// A record that fails its checks is found only when the comparison reads it, after the file has opened:
+// said once, and the grid goes back to its six columns rather than show changes from a damaged file.
+void CompareModeTest::damageFoundWhileComparingIsSaidAndEndsTheMode() {
+    const Changed changed;
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(changed.old.c_str(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "UPDATE dir SET bytes = bytes + 7 WHERE CAST(name AS TEXT) = 'grows'", nullptr,
+                          nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3_close(db);
+    test::WindowFixture window(changed.tree.path());
+    ui::frmMain& form = *window.form;
+    form.show();
+    QVERIFY(form.compareMode()->open(QString::fromStdString(changed.old)));
+    // The message comes from inside the event loop, once the run has unwound: a timer answers it.
+    QString said;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&said] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            said = box->windowTitle() + u'|' + box->text();
+            box->accept();
+        }
+    });
+    answer.start(20);
+    check(form);
+    QVERIFY(QTest::qWaitFor([&] { return !said.isEmpty(); }));
+    QVERIFY(said.startsWith(QStringLiteral("Trelmark|比較する調査を開けません「") +
+                            QString::fromStdString(changed.old)));
+    QVERIFY(QTest::qWaitFor([&] { return !form.compareMode()->active(); }));
+    QCOMPARE(form.gridModel()->columnCount(), 6);
+    QCOMPARE(form.gridModel()->rowCount(), 5);
 }
 
 QTEST_MAIN(CompareModeTest)
