@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,7 +21,9 @@
 
 #include "WindowFixture.h"
 #include "store/ReportFacts.h"
+#include "store/SurveyOpening.h"
 #include "support/TempTree.h"
+#include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
 #include "ui/GridModel.h"
 #include "ui/KeptSurveys.h"
@@ -81,6 +84,7 @@ private slots:
     void exportOfADirectoryNotHereLeavesThePathControlsAndShowsNoDrive();
     void unreadableFilesAreSaidAndTheGridStays();
     void failedSaveSaysWhyAndKeepsTheEarlierFile();
+    void stoppedSurveyIsSavedAsStoppedWithTheRowsItReached();
 };
 
 void KeptSurveysTest::savedSurveyOpensToTheFreshGridAndDrillsDownInside() {
@@ -98,12 +102,29 @@ void KeptSurveysTest::savedSurveyOpensToTheFreshGridAndDrillsDownInside() {
     const QStringList fresh = gridTexts(form);
     const std::string root = test::canonical(tree.path());
     const std::string file = files / "week1.db";
-    QCOMPARE(saveAndWait(form, file), QString());
+    // Ctrl+S and Ctrl+O ask for the file in Qt's own dialogs.
+    const auto answerDialog = [&](const char* name, const std::string& chosen) {
+        QTimer::singleShot(0, &form, [name, chosen] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr && dialog->objectName() == QLatin1String(name));
+            QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+            dialog->selectFile(QString::fromStdString(chosen));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    QSignalSpy saved(&kept, &ui::KeptSurveys::saveEnded);
+    answerDialog("surveySaveDialog", file);
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(saved.wait(10000));
+    QCOMPARE(saved.first().at(1).toString(), QString());
 
     // What changes on disk afterwards is not in the file.
     tree.write("alpha/a1", std::string(5000, 'x'));
     QSignalSpy shown(&kept, &ui::KeptSurveys::shown);
-    kept.open(QString::fromStdString(file));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    answerDialog("surveyOpenDialog", file);
+    QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(shown.count(), 1);
     QVERIFY(kept.opened() && !kept.canSave());
     QCOMPARE(gridTexts(form), fresh);
@@ -250,6 +271,39 @@ void KeptSurveysTest::failedSaveSaysWhyAndKeepsTheEarlierFile() {
     QVERIFY(unmounted);
     QVERIFY(QTest::qWaitFor([&] { return !boxes.texts.isEmpty(); }, 5000));
     QVERIFY(form.keptSurveys().canSave());
+}
+
+void KeptSurveysTest::stoppedSurveyIsSavedAsStoppedWithTheRowsItReached() {
+    const test::TempTree tree(test::TempTree::Storage::Memory);
+    for (int i = 0; i < 20000; ++i) {
+        tree.write("big/d" + std::to_string(i % 20) + "/e" + std::to_string(i) + "/f", "x");
+    }
+    const test::TempTree files;
+    test::WindowFixture window(tree / "big");
+    ui::frmMain& form = *window.form;
+    form.show();
+    // Stopped once the growing rows show a figure: the walk has directories to keep by then.
+    bool stopped = false;
+    QObject::connect(form.gridModel(), &QAbstractItemModel::dataChanged, &form, [&] {
+        const survey::SurveyRow* all = form.gridModel()->figures(0);
+        if (!stopped && all != nullptr && all->bytes && form.engine().running()) {
+            stopped = true;
+            QTimer::singleShot(0, &form, [&form] { QTest::mouseClick(form.cmdMain(0), Qt::LeftButton); });
+        }
+    });
+    QTest::mouseClick(form.cmdMain(1), Qt::LeftButton);
+    QVERIFY(stopped);
+    QVERIFY(form.keptSurveys().canSave());
+    const std::string file = files / "stopped.db";
+    QCOMPARE(saveAndWait(form, file), QString());
+    std::string reason;
+    const auto kept = store::openSurvey(file, {}, reason);
+    QVERIFY2(kept != nullptr, reason.c_str());
+    QVERIFY(kept->facts().stopped);
+
+    form.keptSurveys().open(QString::fromStdString(file));
+    QVERIFY(form.keptSurveys().opened());
+    QVERIFY2(form.gridModel()->text(0, 1).endsWith(u'+'), qPrintable(form.gridModel()->text(0, 1)));
 }
 
 QTEST_MAIN(KeptSurveysTest)
