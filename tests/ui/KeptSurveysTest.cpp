@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -25,6 +26,7 @@
 #include "support/TempTree.h"
 #include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
+#include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
 #include "ui/KeptSurveys.h"
 #include "ui/MapWindow.h"
@@ -128,6 +130,10 @@ void KeptSurveysTest::savedSurveyOpensToTheFreshGridAndDrillsDownInside() {
     QCOMPARE(shown.count(), 1);
     QVERIFY(kept.opened() && !kept.canSave());
     QCOMPARE(gridTexts(form), fresh);
+    // The menu offers no save of an opened survey (it is in its file); opening another stays offered.
+    const std::unique_ptr<QMenu> menu(form.gridExplorer()->createMenu(-1, &form));
+    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("saveSurvey"))->isEnabled());
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("openSurvey"))->isEnabled());
     QCOMPARE(form.dirData()->rawPath(), root);
     const QString note = form.labelFromWalk()->text();
     const QRegularExpression when(
