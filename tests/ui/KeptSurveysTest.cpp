@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
@@ -195,6 +196,14 @@ void KeptSurveysTest::exportOfADirectoryNotHereLeavesThePathControlsAndShowsNoDr
     QVERIFY(!grid.text(2, 3).isEmpty());
     QCOMPARE(form.dirData()->rawPath(), start);
     QCOMPARE(form.TextPath()->text(), QString::fromStdString(start));
+    QVERIFY(form.labelDriveTotalSize()->text().isEmpty());
+    // Its csv knows no drive either.
+    const QString csv = QString::fromStdString(tree / "export.csv");
+    QVERIFY(form.gridExplorer()->save(csv, ui::GridExplorer::Format::Csv));
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray text = written.readAll();
+    QVERIFY2(!text.contains("drive_total,,0"), text.constData());
     const QString stamp =
         QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     QCOMPARE(form.labelFromWalk()->text(), stamp + QStringLiteral(" の調査"));
