@@ -264,6 +264,19 @@ bool KeptSurveys::withoutDrive() const {
     return opened() && !m_tree->facts().driveTotal;
 }
 
+survey::ReportData KeptSurveys::asShown(survey::ReportData data) const {
+    if (withoutDrive()) {
+        data.driveTotalSize.reset();
+        data.driveAvailableSpace.reset();
+        for (auto& row : data.rows) {
+            if (row) {
+                row->totalShare.reset();
+            }
+        }
+    }
+    return data;
+}
+
 bool KeptSurveys::show(const std::string& path) {
     if (!opened()) {
         return false;

@@ -70,6 +70,8 @@ public:
     [[nodiscard]] const store::StoredTree* openedTree() const noexcept { return m_tree.get(); }
     // The opened survey knows no drive: its rows show no share of one.
     [[nodiscard]] bool withoutDrive() const;
+    // `data` as the grid shows it: without drive figures and shares for an opened survey that knows no drive.
+    [[nodiscard]] survey::ReportData asShown(survey::ReportData data) const;
     // Shows `path` (raw) of the opened survey; false when none is opened (a kept walk's business).
     bool show(const std::string& path);
     // Back to this machine's file system, before "チェック" surveys it.

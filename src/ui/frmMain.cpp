@@ -92,7 +92,8 @@ void frmMain::connectControls() {
     connect(m_driveData, &DriveList::DriveChanged, this, &frmMain::driveData_Change);
     m_explorer = new GridExplorer(
         *m_gridList, *m_grid,
-        {[this] { return m_report.shown().target; }, [this] { return m_report.shown(); }}, this);
+        {[this] { return m_report.shown().target; }, [this] { return m_kept->asShown(m_report.shown()); }},
+        this);
     connect(m_explorer, &GridExplorer::openRequested, this, &frmMain::drillDown);
     connect(m_explorer, &GridExplorer::upRequested, this, &frmMain::goUp);
     connect(m_explorer, &GridExplorer::mapRequested, this, &frmMain::mapRequested);

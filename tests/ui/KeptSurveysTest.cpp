@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -25,6 +27,7 @@
 #include "support/TempTree.h"
 #include "survey/SurveyEngine.h"
 #include "ui/DirectoryList.h"
+#include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
 #include "ui/KeptSurveys.h"
 #include "ui/MapWindow.h"
@@ -128,6 +131,10 @@ void KeptSurveysTest::savedSurveyOpensToTheFreshGridAndDrillsDownInside() {
     QCOMPARE(shown.count(), 1);
     QVERIFY(kept.opened() && !kept.canSave());
     QCOMPARE(gridTexts(form), fresh);
+    // The menu offers no save of an opened survey (it is in its file); opening another stays offered.
+    const std::unique_ptr<QMenu> menu(form.gridExplorer()->createMenu(-1, &form));
+    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("saveSurvey"))->isEnabled());
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("openSurvey"))->isEnabled());
     QCOMPARE(form.dirData()->rawPath(), root);
     const QString note = form.labelFromWalk()->text();
     const QRegularExpression when(
@@ -189,6 +196,14 @@ void KeptSurveysTest::exportOfADirectoryNotHereLeavesThePathControlsAndShowsNoDr
     QVERIFY(!grid.text(2, 3).isEmpty());
     QCOMPARE(form.dirData()->rawPath(), start);
     QCOMPARE(form.TextPath()->text(), QString::fromStdString(start));
+    QVERIFY(form.labelDriveTotalSize()->text().isEmpty());
+    // Its csv knows no drive either.
+    const QString csv = QString::fromStdString(tree / "export.csv");
+    QVERIFY(form.gridExplorer()->save(csv, ui::GridExplorer::Format::Csv));
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray text = written.readAll();
+    QVERIFY2(!text.contains("drive_total,,0"), text.constData());
     const QString stamp =
         QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     QCOMPARE(form.labelFromWalk()->text(), stamp + QStringLiteral(" の調査"));
