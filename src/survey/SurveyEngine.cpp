@@ -66,13 +66,16 @@ void SurveyEngine::execute(const std::function<SurveyEnd(SurveyRun&)>& perform, 
     FolderTally tally(m_state, m_runState, [this] { yieldSoon(); });
     // A revisit reads memory only: a yield per sub-directory would cost more than its rows (a front end
     // repaints there), so its yields follow the interval like a walk's.
-    SurveyRun survey(m_runState, m_sink, tally, m_options, [this, throttled] {
-        if (throttled) {
-            yieldSoon();
-        } else {
-            yieldNow();
-        }
-    });
+    SurveyRun survey(
+        m_runState, m_sink, tally, m_options,
+        [this, throttled] {
+            if (throttled) {
+                yieldSoon();
+            } else {
+                yieldNow();
+            }
+        },
+        [this] { yieldSoon(); });
     // The component walks the whole tree at the first question that needs it; these reports are what keeps
     // the front end answering during that walk, how the rows grow while it runs, and how a stop reaches it.
     fs::FileSystem* const system = m_state.fsoSystem.get();

@@ -35,13 +35,14 @@ void addToSum(fs::Figure& sum, fs::Figure size) {
 }  // namespace
 
 SurveyRun::SurveyRun(RunState& runState, SurveySink& sink, FolderTally& tally, const SurveyOptions& options,
-                     std::function<void()> yield)
+                     std::function<void()> yield, std::function<void()> yieldWhileWaiting)
     : m_runState(runState),
       m_sink(sink),
       m_tally(tally),
       m_options(options),
       m_rules(options.pathStyle),
-      m_yield(std::move(yield)) {}
+      m_yield(std::move(yield)),
+      m_yieldWhileWaiting(std::move(yieldWhileWaiting)) {}
 
 SurveyEnd SurveyRun::perform(std::string_view path, bool countFiles) {
     m_countFiles = countFiles;
@@ -126,7 +127,7 @@ void SurveyRun::decideRootRule() {
 
 std::function<bool()> SurveyRun::waiting() {
     return [this] {
-        m_yield();
+        m_yieldWhileWaiting();
         return !m_runState.stopPending();
     };
 }

@@ -32,8 +32,10 @@ namespace trelmark::survey {
 // box, unless a stop is pending, in which case the figure stays empty and the run stops at its next check.
 class SurveyRun {
 public:
+    // `yield` gives the front end control at the run's fixed points; `yieldWhileWaiting` while a lookup
+    // made aside has not answered, every few milliseconds: it keeps to the yield interval.
     SurveyRun(RunState& runState, SurveySink& sink, FolderTally& tally, const SurveyOptions& options,
-              std::function<void()> yield);
+              std::function<void()> yield, std::function<void()> yieldWhileWaiting);
 
     // Surveys `path` (raw bytes). Completed also when a stop ended the run: the engine knows of the stop.
     // The folder surveyed stays with this object (takeFolder), every other component object is released.
@@ -95,6 +97,7 @@ private:
     const SurveyOptions& m_options;
     DriveRules m_rules;
     std::function<void()> m_yield;
+    std::function<void()> m_yieldWhileWaiting;
 
     bool m_countFiles = false;
     std::string m_surveyedPath;
