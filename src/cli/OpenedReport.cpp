@@ -37,13 +37,7 @@ std::string targetIn(const store::StoredTree& tree, const ReportOptions& options
 
 // An export knows no drive: its rows have no share of one.
 void withoutDrive(survey::ReportData& data, std::vector<survey::TreeRow>& listing) {
-    data.driveTotalSize.reset();
-    data.driveAvailableSpace.reset();
-    for (auto& row : data.rows) {
-        if (row) {
-            row->totalShare.reset();
-        }
-    }
+    data.forgetDrive();
     for (survey::TreeRow& tree : listing) {
         tree.row.totalShare.reset();
     }

@@ -52,6 +52,18 @@ bool FolderTally::GetFolderObject(std::string_view path, std::unique_ptr<fs::Fol
     return system != nullptr && take(system->GetFolder(path), folder, std::errc::no_such_file_or_directory);
 }
 
+template <typename Object, typename Lookup>
+bool FolderTally::lookUpAside(Lookup lookup, std::string_view name, std::unique_ptr<Object>& out,
+                              std::errc none, const std::function<bool()>& keepWaiting) {
+    auto found = callAside([lookup = std::move(lookup), name = std::string(name)] { return lookup(name); },
+                           keepWaiting);
+    if (!found) {
+        m_lastError = std::make_error_code(std::errc::operation_canceled);
+        return false;
+    }
+    return take(std::move(*found), out, none);
+}
+
 bool FolderTally::GetDriveObject(std::string_view spec, std::unique_ptr<fs::Drive>& drive,
                                  const std::function<bool()>& keepWaiting) {
     fs::FileSystem* const system = component();
@@ -59,16 +71,8 @@ bool FolderTally::GetDriveObject(std::string_view spec, std::unique_ptr<fs::Driv
         return false;
     }
     auto lookup = system->detachedLookups().drive;
-    if (!lookup) {
-        return GetDriveObject(spec, drive);
-    }
-    auto found = callAside([lookup = std::move(lookup), spec = std::string(spec)] { return lookup(spec); },
-                           keepWaiting);
-    if (!found) {
-        m_lastError = std::make_error_code(std::errc::operation_canceled);
-        return false;
-    }
-    return take(std::move(*found), drive, std::errc::no_such_device);
+    return lookup ? lookUpAside(std::move(lookup), spec, drive, std::errc::no_such_device, keepWaiting)
+                  : GetDriveObject(spec, drive);
 }
 
 bool FolderTally::GetFolderObject(std::string_view path, std::unique_ptr<fs::Folder>& folder,
@@ -78,16 +82,9 @@ bool FolderTally::GetFolderObject(std::string_view path, std::unique_ptr<fs::Fol
         return false;
     }
     auto lookup = system->detachedLookups().folder;
-    if (!lookup) {
-        return GetFolderObject(path, folder);
-    }
-    auto found = callAside([lookup = std::move(lookup), path = std::string(path)] { return lookup(path); },
-                           keepWaiting);
-    if (!found) {
-        m_lastError = std::make_error_code(std::errc::operation_canceled);
-        return false;
-    }
-    return take(std::move(*found), folder, std::errc::no_such_file_or_directory);
+    return lookup ? lookUpAside(std::move(lookup), path, folder, std::errc::no_such_file_or_directory,
+                                keepWaiting)
+                  : GetFolderObject(path, folder);
 }
 
 bool FolderTally::CountFolderTree(std::string_view path, std::uint64_t& files, std::uint64_t& folders) {

@@ -52,6 +52,10 @@ public:
 
 private:
     [[nodiscard]] fs::FileSystem* component();
+    // A detached lookup made aside (AsideCall.h); false with operation_canceled when `keepWaiting` gave up.
+    template <typename Object, typename Lookup>
+    [[nodiscard]] bool lookUpAside(Lookup lookup, std::string_view name, std::unique_ptr<Object>& out,
+                                   std::errc none, const std::function<bool()>& keepWaiting);
     // Keeps what a lookup found, or the error why it found nothing.
     template <typename Object>
     [[nodiscard]] bool take(util::Result<std::unique_ptr<Object>> found, std::unique_ptr<Object>& out,

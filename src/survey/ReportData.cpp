@@ -22,4 +22,14 @@ std::vector<survey::SurveyRow> ReportData::reachedRows() const {
     return reached;
 }
 
+void ReportData::forgetDrive() {
+    driveTotalSize.reset();
+    driveAvailableSpace.reset();
+    for (auto& row : rows) {
+        if (row) {
+            row->totalShare.reset();
+        }
+    }
+}
+
 }  // namespace trelmark::survey

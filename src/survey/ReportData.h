@@ -40,6 +40,9 @@ struct ReportData {
     [[nodiscard]] bool partial() const;
     // The rows the run reached, in their order.
     [[nodiscard]] std::vector<survey::SurveyRow> reachedRows() const;
+    // Drops the drive's figures and every row's share of the drive: for a survey that knows no drive (an
+    // export of another tool).
+    void forgetDrive();
 };
 
 }  // namespace trelmark::survey

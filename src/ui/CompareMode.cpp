@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QTableView>
@@ -13,6 +12,7 @@
 #include "store/SurveyComparison.h"
 #include "store/SurveyOpening.h"
 #include "survey/AsideCall.h"
+#include "ui/FileDialog.h"
 #include "ui/GridExplorer.h"
 #include "ui/GridModel.h"
 #include "ui/GridSortModel.h"
@@ -54,13 +54,13 @@ CompareMode::CompareMode(MainForm& form, GridExplorer& explorer, Survey survey, 
 CompareMode::~CompareMode() = default;
 
 void CompareMode::chooseFile() {
-    QFileDialog dialog(m_form.window(), QStringLiteral("比較する調査を開く"));
-    dialog.setObjectName(QStringLiteral("compareDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        static_cast<void>(open(dialog.selectedFiles().constFirst()));
+    const QString fileName = ui::chooseFile(m_form.window(), {.title = QStringLiteral("比較する調査を開く"),
+                                                              .objectName = QStringLiteral("compareDialog"),
+                                                              .filters = {},
+                                                              .suggested = {},
+                                                              .suffix = {}});
+    if (!fileName.isEmpty()) {
+        static_cast<void>(open(fileName));
     }
 }
 

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -19,6 +18,7 @@
 
 #include "survey/ReportFormats.h"
 #include "survey/SurveyColumns.h"
+#include "ui/FileDialog.h"
 #include "ui/GridModel.h"
 #include "ui/GridSortModel.h"
 #include "ui/TextConversion.h"
@@ -194,16 +194,14 @@ void GridExplorer::copyPath(int surveyRow) {
 
 void GridExplorer::saveAs(Format format) {
     const bool csv = format == Format::Csv;
-    QFileDialog dialog(m_view.window(), csv ? QStringLiteral("CSV で保存") : QStringLiteral("JSON で保存"));
-    dialog.setObjectName(QStringLiteral("saveDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(csv ? QStringLiteral("CSV (*.csv)") : QStringLiteral("JSON (*.json)"));
-    dialog.setDefaultSuffix(csv ? QStringLiteral("csv") : QStringLiteral("json"));
-    dialog.selectFile(csv ? QStringLiteral("trelmark.csv") : QStringLiteral("trelmark.json"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        static_cast<void>(save(dialog.selectedFiles().constFirst(), format));
+    const QString fileName =
+        chooseFile(m_view.window(), {csv ? QStringLiteral("CSV で保存") : QStringLiteral("JSON で保存"),
+                                     QStringLiteral("saveDialog"),
+                                     {csv ? QStringLiteral("CSV (*.csv)") : QStringLiteral("JSON (*.json)")},
+                                     csv ? QStringLiteral("trelmark.csv") : QStringLiteral("trelmark.json"),
+                                     csv ? QStringLiteral("csv") : QStringLiteral("json")});
+    if (!fileName.isEmpty()) {
+        static_cast<void>(save(fileName, format));
     }
 }
 

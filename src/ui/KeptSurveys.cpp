@@ -5,7 +5,6 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -21,6 +20,7 @@
 #include "survey/AsideCall.h"
 #include "survey/MapTree.h"
 #include "survey/SurveyEngine.h"
+#include "ui/FileDialog.h"
 #include "ui/GridExplorer.h"
 #include "ui/LateAnswers.h"
 #include "ui/NoteLine.h"
@@ -134,18 +134,16 @@ void KeptSurveys::saveWithDialog() {
         saveTo({});
         return;
     }
-    QFileDialog dialog(&m_window, QStringLiteral("調査を保存"));
-    dialog.setObjectName(QStringLiteral("surveySaveDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("調査ファイル (*.db)"));
-    dialog.setDefaultSuffix(QStringLiteral("db"));
-    dialog.selectFile(QStringLiteral("trelmark-") +
-                      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
-                      QStringLiteral(".db"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        saveTo(dialog.selectedFiles().constFirst());
+    const QString fileName =
+        chooseFile(&m_window, {QStringLiteral("調査を保存"),
+                               QStringLiteral("surveySaveDialog"),
+                               {QStringLiteral("調査ファイル (*.db)")},
+                               QStringLiteral("trelmark-") +
+                                   QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                                   QStringLiteral(".db"),
+                               QStringLiteral("db")});
+    if (!fileName.isEmpty()) {
+        saveTo(fileName);
     }
 }
 
@@ -196,15 +194,15 @@ void KeptSurveys::openWithDialog() {
         open({});
         return;
     }
-    QFileDialog dialog(&m_window, QStringLiteral("調査を開く"));
-    dialog.setObjectName(QStringLiteral("surveyOpenDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(
-        {QStringLiteral("調査ファイル・エクスポート (*.db *.json)"), QStringLiteral("すべてのファイル (*)")});
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        open(dialog.selectedFiles().constFirst());
+    const QString fileName =
+        chooseFile(&m_window, {.title = QStringLiteral("調査を開く"),
+                               .objectName = QStringLiteral("surveyOpenDialog"),
+                               .filters = {QStringLiteral("調査ファイル・エクスポート (*.db *.json)"),
+                                           QStringLiteral("すべてのファイル (*)")},
+                               .suggested = {},
+                               .suffix = {}});
+    if (!fileName.isEmpty()) {
+        open(fileName);
     }
 }
 
@@ -266,13 +264,7 @@ bool KeptSurveys::withoutDrive() const {
 
 survey::ReportData KeptSurveys::asShown(survey::ReportData data) const {
     if (withoutDrive()) {
-        data.driveTotalSize.reset();
-        data.driveAvailableSpace.reset();
-        for (auto& row : data.rows) {
-            if (row) {
-                row->totalShare.reset();
-            }
-        }
+        data.forgetDrive();
     }
     return data;
 }
